@@ -1,0 +1,5 @@
+#include "app/version.h"
+
+namespace ks {
+const char* ProductTitle() { return "Kestrune v3.0"; }
+}  // namespace ks

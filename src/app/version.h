@@ -1,0 +1,6 @@
+#pragma once
+
+namespace ks {
+// The main window's title.
+const char* ProductTitle();
+}  // namespace ks

@@ -1,0 +1,82 @@
+// Files and folders. Sizes and offsets are 64-bit; paths are byte strings in
+// the system code page, joined with the platform separator.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ks::plat {
+
+// '\\' on Windows, '/' elsewhere. Texts that name "\" as a separator mean this.
+char PathSeparator();
+bool IsSeparator(char c);
+
+// a + separator + b, with separators at the end of a not doubled.
+std::string JoinPath(std::string_view a, std::string_view b);
+// a with trailing separators removed (a bare root keeps its separator).
+std::string StripTrailingSeparators(std::string_view a);
+// Text after the last separator.
+std::string BaseName(std::string_view path);
+std::string DirName(std::string_view path);
+
+bool FileExists(const std::string& path);  // a regular file
+bool DirExists(const std::string& path);
+bool MakeDir(const std::string& path);  // one level; true if it exists afterwards
+bool MakeDirs(const std::string& path);
+std::optional<std::int64_t> FileSize(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool RemoveDir(const std::string& path);  // empty folder only
+// Names (not paths) of the regular files in dir whose name ends with suffix
+// (compared without regard to case), in directory order.
+std::vector<std::string> ListFiles(const std::string& dir, std::string_view suffix);
+bool SetCurrentDir(const std::string& path);
+std::string CurrentDir();
+
+bool ReadWholeFile(const std::string& path, std::string& out);
+// Crash-safe replacement: the content goes to a temporary file in the same
+// folder, is flushed to disk and renamed over path, so a reader sees either the
+// old file or the new one, never a mix or a truncated file.
+bool WriteFileAtomic(const std::string& path, std::string_view content);
+
+// An open file with 64-bit offsets. Not copyable; closes on destruction.
+class File {
+public:
+    enum class Mode {
+        Read,         // existing file, read only
+        ReadWrite,    // create if missing, keep contents
+        Truncate,     // create or truncate, read-write
+        Append,       // create if missing, keep contents, writes go to the end
+    };
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    bool Open(const std::string& path, Mode mode);
+    bool IsOpen() const;
+    void Close();
+    // Returns bytes read (0 at end), or -1 on error.
+    std::int64_t Read(void* buf, std::size_t len);
+    // Writes everything or fails.
+    bool Write(const void* buf, std::size_t len);
+    bool Write(std::string_view s) { return Write(s.data(), s.size()); }
+    bool Seek(std::int64_t offset);  // from the start
+    bool SeekEnd();
+    std::int64_t Size() const;  // -1 on error
+    bool Flush();               // to the disk, not just the OS cache
+    bool Truncate(std::int64_t size);
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
+// Appends the bytes of src from offset on to the end of dst (open for writing).
+// Returns the bytes appended, or -1 on error. Uses the kernel's copy where it can.
+std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
+
+}  // namespace ks::plat

@@ -1,0 +1,160 @@
+// Win32 side of the file seam.
+#include <windows.h>
+
+#include <atomic>
+
+#include "platform/files.h"
+
+namespace ks::plat {
+
+static HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeDir(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) || DirExists(path);
+}
+
+std::optional<std::int64_t> FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return std::nullopt;
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return (static_cast<std::int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool RemoveDir(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+
+std::vector<std::string> ListFiles(const std::string& dir, std::string_view suffix) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA(JoinPath(dir, "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        std::string name = fd.cFileName;
+        if (name.size() < suffix.size()) continue;
+        if (_strnicmp(name.c_str() + name.size() - suffix.size(), suffix.data(), suffix.size()) != 0)
+            continue;
+        out.push_back(name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return out;
+}
+
+bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
+
+std::string CurrentDir() {
+    char buf[MAX_PATH * 2];
+    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+    return (n > 0 && n < sizeof buf) ? std::string(buf, n) : std::string();
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view content) {
+    static std::atomic<unsigned> counter{0};
+    std::string tmp = path + ".tmp" + std::to_string(GetCurrentProcessId()) + "_" +
+                      std::to_string(counter.fetch_add(1));
+    File f;
+    if (!f.Open(tmp, File::Mode::Truncate)) return false;
+    if (!f.Write(content) || !f.Flush()) {
+        f.Close();
+        DeleteFileA(tmp.c_str());
+        return false;
+    }
+    f.Close();
+    if (!MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool File::Open(const std::string& path, Mode mode) {
+    Close();
+    DWORD access = GENERIC_READ, disp = OPEN_EXISTING;
+    switch (mode) {
+        case Mode::Read: break;
+        case Mode::ReadWrite:
+        case Mode::Append: access |= GENERIC_WRITE; disp = OPEN_ALWAYS; break;
+        case Mode::Truncate: access |= GENERIC_WRITE; disp = CREATE_ALWAYS; break;
+    }
+    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, disp, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    if (mode == Mode::Append) SeekEnd();
+    return true;
+}
+
+void File::Close() {
+    if (handle_ != -1) CloseHandle(H(handle_));
+    handle_ = -1;
+}
+
+std::int64_t File::Read(void* buf, std::size_t len) {
+    DWORD got = 0;
+    DWORD want = len > 0x40000000 ? 0x40000000 : static_cast<DWORD>(len);
+    if (!ReadFile(H(handle_), buf, want, &got, nullptr)) return -1;
+    return got;
+}
+
+bool File::Write(const void* buf, std::size_t len) {
+    const char* p = static_cast<const char*>(buf);
+    while (len > 0) {
+        DWORD chunk = len > 0x40000000 ? 0x40000000 : static_cast<DWORD>(len), put = 0;
+        if (!WriteFile(H(handle_), p, chunk, &put, nullptr) || put == 0) return false;
+        p += put;
+        len -= put;
+    }
+    return true;
+}
+
+bool File::Seek(std::int64_t offset) {
+    LARGE_INTEGER li;
+    li.QuadPart = offset;
+    return SetFilePointerEx(H(handle_), li, nullptr, FILE_BEGIN) != 0;
+}
+
+bool File::SeekEnd() {
+    LARGE_INTEGER li;
+    li.QuadPart = 0;
+    return SetFilePointerEx(H(handle_), li, nullptr, FILE_END) != 0;
+}
+
+std::int64_t File::Size() const {
+    LARGE_INTEGER li;
+    if (handle_ == -1 || !GetFileSizeEx(H(handle_), &li)) return -1;
+    return li.QuadPart;
+}
+
+bool File::Flush() { return FlushFileBuffers(H(handle_)) != 0; }
+
+bool File::Truncate(std::int64_t size) {
+    return Seek(size) && SetEndOfFile(H(handle_)) != 0;
+}
+
+std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
+    File src;
+    if (!src.Open(srcPath, File::Mode::Read) || !src.Seek(offset)) return -1;
+    if (!dst.SeekEnd()) return -1;
+    std::vector<char> buf(1 << 20);
+    std::int64_t total = 0;
+    for (;;) {
+        std::int64_t n = src.Read(buf.data(), buf.size());
+        if (n < 0) return -1;
+        if (n == 0) break;
+        if (!dst.Write(buf.data(), static_cast<std::size_t>(n))) return -1;
+        total += n;
+    }
+    return total;
+}
+
+}  // namespace ks::plat

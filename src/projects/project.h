@@ -1,0 +1,148 @@
+// The project record: one job-list row, a segment worker, or the hidden
+// keep-alive fetcher.
+//
+// Thread rules. The UI thread and one worker thread (plus segment workers)
+// share a project. Flags and counters are atomics. The strings of `settings`
+// and the other shared strings are read and replaced only under `mu` (use
+// GetText/SetText or Snapshot); strings marked "worker-owned" below are only
+// touched by the project's own worker. The blocking call a stop must cancel is
+// reached through SetConnection/SetClient/CancelBlocking, which share a lock
+// with the worker that installs and removes it, so the UI never cancels an
+// object that the worker has just destroyed.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "projects/atom.h"
+#include "transfer/segment_list.h"
+
+namespace ks {
+
+enum class ProjectKind : std::int32_t { Download = 0, UrlListGrab = 1, FtpUpload = 2, Search = 3 };
+
+// ResultCode values left in CProject::result.
+enum ResultCode : std::int32_t {
+    ResultOk = 0,
+    ResultNetwork = -1,      // connect, send or receive failed, or timed out
+    ResultIncomplete = -2,   // closed early, or an HTML page for a file
+    ResultInvalidUrl = -3,
+    ResultFetchAgain = -4,   // redirect or segment merge: fetch nextUrl
+};
+
+// Something a stop request can interrupt: an HTTP connection's socket or the
+// FTP client.
+class Cancellable {
+public:
+    virtual ~Cancellable() = default;
+    virtual void Cancel() = 0;
+};
+
+// The 24 persistent fields, in record order. Sizes and offsets are 64-bit
+// inside; the project file keeps them as decimal text.
+struct ProjectSettings {
+    Atom<std::int32_t> position{0};
+    std::string url;
+    std::string seqSuffix;
+    Atom<std::int32_t> seqDigits{1};
+    Atom<std::int32_t> seqFrom{1};
+    Atom<std::int32_t> seqTo{1};
+    Atom<std::int64_t> savedProgress{0};
+    Atom<std::int64_t> totalSize{0};
+    std::string folder;
+    void* ownerList = nullptr;  // the list the row lives in; not persisted
+    std::string projectFile;
+    std::string fileName;
+    std::string source;
+    std::string mirrorFile;
+    std::string password;
+    std::string userName;
+    Atom<std::int32_t> kind{0};  // ProjectKind
+    Atom<std::int32_t> uploadMode{0};
+    Atom<std::int32_t> sequential{0};
+    Atom<std::int32_t> disabled{0};
+    Atom<std::int32_t> autoMirror{0};
+    Atom<std::int32_t> pingFastest{0};
+    Atom<std::int32_t> segments{0};
+    std::string segmentFile;
+
+    ProjectKind Kind() const { return static_cast<ProjectKind>(kind.load()); }
+};
+
+class CProject {
+public:
+    CProject();
+    explicit CProject(const ProjectSettings& s);
+    virtual ~CProject();
+    CProject(const CProject&) = delete;
+    CProject& operator=(const CProject&) = delete;
+
+    // Run-time reset: every run-time member to its starting value.
+    void ResetRuntime();
+
+    // Shared strings (fields of `settings`, currentUrl, mirrors) under `mu`.
+    std::string GetText(std::string ProjectSettings::*field) const;
+    void SetText(std::string ProjectSettings::*field, std::string value);
+    ProjectSettings Snapshot() const;
+    std::string CurrentUrl() const;
+    void SetCurrentUrl(std::string u);
+    std::vector<std::string> Mirrors() const;
+    void SetMirrors(std::vector<std::string> m);
+
+    // The blocking call in progress (worker thread installs and clears it).
+    void SetConnection(Cancellable* c);
+    void SetClient(Cancellable* c);
+    void SetPingConnection(Cancellable* c);
+    // Stop side: cancels `connection` when cancelViaConnection is set, else the
+    // client when clientOpen is set. Safe from any thread.
+    void CancelBlocking();
+    void CancelPing();
+
+    mutable std::mutex mu;  // guards the strings of settings, currentUrl, mirrors
+
+    std::atomic<bool> mergeFlag{false};
+    std::atomic<bool> pingThread{false};  // a mirror lookup thread runs
+    std::atomic<std::int32_t> retryCountdown{5};
+    ProjectSettings settings;
+    std::atomic<bool> active{false};
+    std::atomic<bool> queued{false};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> workerRunning{false};
+    std::atomic<bool> cancelViaConnection{true};
+    std::atomic<bool> deleteFiles{false};
+    std::atomic<bool> hidden{false};
+    std::atomic<bool> loggedOn{false};
+    std::atomic<bool> deleteWhenDone{false};
+    std::atomic<bool> clientOpen{false};
+    std::atomic<bool> segmentWorker{false};
+    std::atomic<bool> noMoreSegments{false};
+    std::atomic<bool> cookiePending{false};
+    std::atomic<bool> resumable{false};
+    std::string cookieText;  // worker-owned
+    std::atomic<std::int32_t> result{0};
+    std::atomic<std::int32_t> imageBase{4};
+    std::atomic<std::int64_t> bytesDone{0};
+    std::atomic<std::int64_t> bytesSinceTick{0};
+    std::atomic<double> rate{0.001};
+    std::atomic<std::int32_t> nextMirror{0};
+    CProject* parentProject = nullptr;  // segment worker: the project it serves
+    std::string localPath;              // worker-owned
+    std::string nextUrl;                // worker-owned
+    std::string requestedUrl;           // worker-owned
+    SegmentList segmentList;            // own lock inside
+    CSegment* servedSegment = nullptr;  // segment worker: its node
+    std::atomic<std::int64_t> lastTick{0};
+
+private:
+    std::string currentUrl_;
+    std::vector<std::string> mirrors_;
+    std::mutex cancelMu_;
+    Cancellable* connection_ = nullptr;
+    Cancellable* client_ = nullptr;
+    Cancellable* pingConnection_ = nullptr;
+};
+
+}  // namespace ks

@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+using namespace ks::plat;
+
+TEST(Files, WriteAtomicReplacesWholeFile) {
+    ks::test::TempDir dir;
+    std::string p = JoinPath(dir.path(), "a.txt");
+    ASSERT_TRUE(WriteFileAtomic(p, "first"));
+    ASSERT_TRUE(WriteFileAtomic(p, "second, longer"));
+    std::string got;
+    ASSERT_TRUE(ReadWholeFile(p, got));
+    EXPECT_EQ(got, "second, longer");
+    EXPECT_EQ(ListFiles(dir.path(), "").size(), 1u) << "no temporary left behind";
+}
+
+TEST(Files, OffsetsBeyond4GiBAreKept) {
+    ks::test::TempDir dir;
+    std::string p = JoinPath(dir.path(), "sparse.bin");
+    File f;
+    ASSERT_TRUE(f.Open(p, File::Mode::Truncate));
+    const std::int64_t big = (std::int64_t(1) << 32) + 17;
+    ASSERT_TRUE(f.Seek(big));
+    ASSERT_TRUE(f.Write("x", 1));
+    EXPECT_EQ(f.Size(), big + 1);
+    f.Close();
+    EXPECT_EQ(FileSize(p).value_or(-1), big + 1);
+}
