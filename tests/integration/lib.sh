@@ -110,4 +110,4 @@ ki_finish() {
     echo "$KI_PASSED passed, $KI_FAILED failed"
     [ "$KI_FAILED" -eq 0 ]
 }
-trap 'ki_finish' EXIT
+trap 'ki_finish; exit $?' EXIT
