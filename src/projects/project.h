@@ -31,6 +31,15 @@ enum ResultCode : std::int32_t {
     ResultIncomplete = -2,   // closed early, or an HTML page for a file
     ResultInvalidUrl = -3,
     ResultFetchAgain = -4,   // redirect or segment merge: fetch nextUrl
+    // The server refused the request (4xx): retrying cannot help, the
+    // project ends as an error.
+    ResultHttpClientError = -5,
+    // The server failed (5xx): retried like a network failure, but only a
+    // few times in a row.
+    ResultHttpServerError = -6,
+    // The local file could not be opened or written: the project ends as an
+    // error instead of counting as done.
+    ResultFileError = -7,
 };
 
 // Something a stop request can interrupt: an HTTP connection's socket or the
@@ -122,6 +131,7 @@ public:
     std::atomic<bool> cookiePending{false};
     std::atomic<bool> resumable{false};
     std::string cookieText;  // worker-owned
+    std::string cookieHost;  // worker-owned: the host cookieText came from
     std::atomic<std::int32_t> result{0};
     std::atomic<std::int32_t> imageBase{4};
     std::atomic<std::int64_t> bytesDone{0};
@@ -132,11 +142,20 @@ public:
     std::string localPath;              // worker-owned
     std::string nextUrl;                // worker-owned
     std::string requestedUrl;           // worker-owned
-    SegmentList segmentList;            // own lock inside
+    // Own lock inside. A segment worker (owned by its node through
+    // CSegment::worker) ends with SaveProject, which detaches it from its node
+    // under this lock; after that it must not touch its parent any more. Its
+    // workerRunning is set before its thread is launched, so that the parent's
+    // destruction can tell a worker about to run from one that never will.
+    SegmentList segmentList;
     CSegment* servedSegment = nullptr;  // segment worker: its node
     std::atomic<std::int64_t> lastTick{0};
 
 private:
+    void ReleaseSegments();
+    void DeleteProjectFiles();
+    static void DeleteSearchResults(const ProjectSettings& s);
+
     std::string currentUrl_;
     std::vector<std::string> mirrors_;
     std::mutex cancelMu_;
