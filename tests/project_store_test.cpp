@@ -103,8 +103,10 @@ TEST(ProjectStore, HandWrittenProjectFileLoads) {
     WriteText(plat::JoinPath(projects, "2000.kpr"),
               "http://h/b.zip\r\nb.zip\r\n\r\n2\r\nD\r\n4\r\n9");
 
+    WriteText(plat::JoinPath(projects, "3000.kpr.tmp77_0"), "torn by a crash");
     auto loaded = LoadProjects(dir.path());
     ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_FALSE(plat::FileExists(plat::JoinPath(projects, "3000.kpr.tmp77_0")));
     ProjectSettings a = loaded[1]->Snapshot();  // position 3 sorts after position 0
     EXPECT_EQ(a.url, "http://h/a.zip");
     EXPECT_EQ(a.folder, "C:\\Down");
@@ -383,4 +385,19 @@ TEST(ProjectStore, SaveFailsWhenTheProjectFileCannotBeWritten) {
     CProject p(s);
     EXPECT_FALSE(SaveProject(p));
     EXPECT_FALSE(plat::FileExists(s.segmentFile)) << "nothing else is written";
+}
+
+// A results page name without a stem must not turn the whole results folder
+// into "the offline copies".
+TEST(ProjectStore, SearchDeletionStaysInsideItsOwnFiles) {
+    ks::test::TempDir dir;
+    ProjectSettings s = Sample(ProjectKind::Search, dir.path());
+    auto p = CreateProject(s, true, dir.path());
+    p->SetText(&ProjectSettings::fileName, ".html");
+    p->SetText(&ProjectSettings::segmentFile, "../outside.htm");
+    WriteText(dir.File("other.html"), "another search's page");
+    p->deleteFiles = true;
+    p.reset();
+    EXPECT_TRUE(plat::FileExists(dir.File("other.html")));
+    EXPECT_TRUE(plat::DirExists(dir.path()));
 }
