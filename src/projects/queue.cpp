@@ -212,7 +212,9 @@ int ProjectQueue::Delete(std::size_t row) {
     return 1;
 }
 
-int ProjectQueue::CountRows() const { return int(rows_.Count()); }
+int ProjectQueue::CountRows() const {
+    return int(rows_.Count());
+}
 
 int ProjectQueue::CountActive() const {
     int n = 0;
@@ -240,7 +242,9 @@ double ProjectQueue::TotalRate() const {
     return total;
 }
 
-void ProjectQueue::RateTick() { RateTick(plat::NowSeconds()); }
+void ProjectQueue::RateTick() {
+    RateTick(plat::NowSeconds());
+}
 
 void ProjectQueue::RateTick(std::int64_t now) {
     for (CProject* p : rows_.Projects()) {

@@ -21,7 +21,7 @@ namespace ks {
 // front end each implement it. Every call comes from the UI thread except
 // OnActivity, which workers trigger.
 class QueueHost {
-public:
+  public:
     virtual ~QueueHost() = default;
     virtual std::string CurrentFolder() = 0;
     virtual void SetCurrentFolder(const std::string& folder) {}
@@ -51,7 +51,7 @@ struct QueueOptions {
 using WorkerBody = std::function<void(CProject*)>;
 
 class ProjectQueue : public RowSink {
-public:
+  public:
     explicit ProjectQueue(QueueHost& host);
     ~ProjectQueue() override;
     ProjectQueue(const ProjectQueue&) = delete;
@@ -109,7 +109,7 @@ public:
     // Exit: renumber, save and release every project (workers destroy their own).
     void ShutdownAll();
 
-private:
+  private:
     bool LaunchWorker(CProject& p);
     bool StartWorkerFolder(CProject& p);
     void QueueProject(CProject& p);

@@ -34,8 +34,7 @@ void ProjectQueue::AddOnePendingUrl() {
     if (auto url = TakePendingUrl()) AddUrl(*url, Options().immediate, false);
 }
 
-std::optional<std::size_t> ProjectQueue::AddUrl(const std::string& url, bool startNow,
-                                                 bool quiet) {
+std::optional<std::size_t> ProjectQueue::AddUrl(const std::string& url, bool startNow, bool quiet) {
     const QueueOptions o = Options();
     std::string folder = host_.CurrentFolder();
     if (!quiet) {

@@ -54,7 +54,9 @@ bool RowModel::Update(CProject* project, const RowTexts& texts) {
     return true;
 }
 
-bool RowModel::Contains(CProject* project) const { return IndexOf(project).has_value(); }
+bool RowModel::Contains(CProject* project) const {
+    return IndexOf(project).has_value();
+}
 
 std::size_t RowModel::Count() const {
     std::lock_guard<std::mutex> g(mu_);

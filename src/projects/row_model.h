@@ -24,7 +24,7 @@ struct RowSnapshot {
 };
 
 class RowModel {
-public:
+  public:
     // Structure (UI thread).
     void Insert(std::size_t index, CProject* project, RowTexts texts);
     void Append(CProject* project, RowTexts texts);
@@ -48,7 +48,7 @@ public:
     // Called after each change, from the thread that made it, without the lock.
     void SetOnChange(std::function<void()> callback);
 
-private:
+  private:
     void Changed();
 
     mutable std::mutex mu_;

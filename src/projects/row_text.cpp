@@ -61,18 +61,38 @@ bool EventStatus(CProject& p, StatusEvent e, std::string& text) {
     }
     char buf[64];
     switch (e) {
-        case StatusEvent::Connecting: text = "Connecting..."; return true;
-        case StatusEvent::Transferring: text = "Transferring..."; return true;
+        case StatusEvent::Connecting:
+            text = "Connecting...";
+            return true;
+        case StatusEvent::Transferring:
+            text = "Transferring...";
+            return true;
         case StatusEvent::Retrying:
             std::snprintf(buf, sizeof buf, "Retrying...(%d)", int(p.retryCountdown.load()));
             text = buf;
             return true;
-        case StatusEvent::Stopped: p.imageBase.store(4); return false;
-        case StatusEvent::Completed: p.imageBase.store(5); text = "Completed."; return true;
-        case StatusEvent::Error: p.imageBase.store(6); text = "Error"; return true;
-        case StatusEvent::Queued: p.imageBase.store(7); text = "Queued"; return true;
-        case StatusEvent::InvalidUrl: p.imageBase.store(6); text = "Invalid URL"; return true;
-        case StatusEvent::GettingWebPage: text = "Getting web page..."; return true;
+        case StatusEvent::Stopped:
+            p.imageBase.store(4);
+            return false;
+        case StatusEvent::Completed:
+            p.imageBase.store(5);
+            text = "Completed.";
+            return true;
+        case StatusEvent::Error:
+            p.imageBase.store(6);
+            text = "Error";
+            return true;
+        case StatusEvent::Queued:
+            p.imageBase.store(7);
+            text = "Queued";
+            return true;
+        case StatusEvent::InvalidUrl:
+            p.imageBase.store(6);
+            text = "Invalid URL";
+            return true;
+        case StatusEvent::GettingWebPage:
+            text = "Getting web page...";
+            return true;
         case StatusEvent::Redraw: {
             bool any = false;
             if (p.queued.load()) {
@@ -86,7 +106,8 @@ bool EventStatus(CProject& p, StatusEvent e, std::string& text) {
             }
             return any;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -117,8 +138,7 @@ std::string SizeText(CProject& p, StatusEvent e, std::int64_t done, bool running
     return buf;
 }
 
-std::string StatusText(CProject& p, StatusEvent e, std::int64_t done, int segActive,
-                       bool running) {
+std::string StatusText(CProject& p, StatusEvent e, std::int64_t done, int segActive, bool running) {
     char buf[96];
     const bool stopping = p.stopRequested.load() && running;
     if (p.settings.Kind() == ProjectKind::Search) {
@@ -137,12 +157,13 @@ std::string StatusText(CProject& p, StatusEvent e, std::int64_t done, int segAct
             case StatusEvent::UpdatingEngine:
                 std::snprintf(buf, sizeof buf, "Updating engine...");
                 break;
-            default: return " ";
+            default:
+                return " ";
         }
         return stopping ? "Stopping..." : buf;
     }
-    double p1 = double(done) / double(std::max<std::int64_t>(p.settings.totalSize.load(), 1)) *
-                100.0;
+    double p1 =
+        double(done) / double(std::max<std::int64_t>(p.settings.totalSize.load(), 1)) * 100.0;
     double p2 = double(p.settings.seqFrom.load()) /
                 double(std::max<std::int32_t>(p.settings.seqTo.load(), 1)) * 100.0;
     p1 = std::min(p1, 100.0);
@@ -158,8 +179,8 @@ std::string StatusText(CProject& p, StatusEvent e, std::int64_t done, int segAct
 }  // namespace
 
 const char* ColumnHeader(int column) {
-    static const char* const kHeaders[kRowColumns] = {
-        "Base URL", "Size", "From", "To", "Status", "Rate", "Time left", "Filename"};
+    static const char* const kHeaders[kRowColumns] = {"Base URL", "Size", "From",      "To",
+                                                      "Status",   "Rate", "Time left", "Filename"};
     return (column >= 0 && column < kRowColumns) ? kHeaders[column] : "";
 }
 
@@ -171,8 +192,7 @@ std::string FormatTimeLeft(std::int64_t totalSize, std::int64_t done, double rat
     secs = std::clamp(secs, 0.0, 9.0e15);
     const auto s = static_cast<std::int64_t>(secs);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%" PRId64 ":%d:%d ", s / 3600, int(s % 3600 / 60),
-                  int(s % 60));
+    std::snprintf(buf, sizeof buf, "%" PRId64 ":%d:%d ", s / 3600, int(s % 3600 / 60), int(s % 60));
     return buf;
 }
 
@@ -182,10 +202,10 @@ RowTexts FormatRow(CProject& p, StatusEvent event) {
     const ProjectKind kind = p.settings.Kind();
     const bool running = p.workerRunning.load();
 
-    row.columns[ColBaseUrl] = kind == ProjectKind::UrlListGrab
-                                  ? p.GetText(&ProjectSettings::source) + "->" +
-                                        p.GetText(&ProjectSettings::url)
-                                  : p.GetText(&ProjectSettings::url);
+    row.columns[ColBaseUrl] =
+        kind == ProjectKind::UrlListGrab
+            ? p.GetText(&ProjectSettings::source) + "->" + p.GetText(&ProjectSettings::url)
+            : p.GetText(&ProjectSettings::url);
 
     std::string fixedStatus;
     const bool hasFixed = EventStatus(p, e, fixedStatus);
@@ -210,7 +230,8 @@ RowTexts FormatRow(CProject& p, StatusEvent event) {
     else
         row.columns[ColTimeLeft] = FormatTimeLeft(p.settings.totalSize.load(), done, rate);
 
-    if (kind != ProjectKind::Search) row.columns[ColFileName] = p.GetText(&ProjectSettings::fileName);
+    if (kind != ProjectKind::Search)
+        row.columns[ColFileName] = p.GetText(&ProjectSettings::fileName);
 
     int offset = kind == ProjectKind::FtpUpload ? 8 : kind == ProjectKind::Search ? 16 : 0;
     row.image = p.imageBase.load() + offset;
