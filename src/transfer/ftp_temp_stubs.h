@@ -17,6 +17,4 @@ bool CheckSegments(CProject& project, SegmentScratch& scratch);
 bool SegmentMustStop(CProject& worker);
 void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& scratch);
 void RetryWait(CProject& project);
-bool ReadUploadList(const std::string& path, std::string& text);
-int SaveProject(CProject& project);
 }  // namespace ks
