@@ -66,6 +66,15 @@ std::vector<std::string> ScriptedFtpServer::Commands() const {
     return commands_;
 }
 
+std::vector<std::string> ScriptedFtpServer::CommandsUpTo(const std::string& last) const {
+    for (int i = 0; i < 500; ++i) {
+        std::vector<std::string> c = Commands();
+        if (std::find(c.begin(), c.end(), last) != c.end()) return c;
+        plat::SleepMs(10);
+    }
+    return Commands();
+}
+
 void ScriptedFtpServer::Track(plat::Socket* s, bool add) {
     std::lock_guard<std::mutex> g(mu_);
     if (add) {

@@ -50,7 +50,9 @@ public:
     std::string GetFile(const std::string& path) const;
     bool HasFile(const std::string& path) const;
     std::vector<std::string> Commands() const;
-    // Commands whose verb is not one of the logon or setup verbs.
+    // The commands once `last` has arrived (the client does not wait for the
+    // answer to QUIT, so the server may still be reading it).
+    std::vector<std::string> CommandsUpTo(const std::string& last) const;
     int Sessions() const { return sessions_.load(); }
 
 private:
