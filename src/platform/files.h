@@ -72,11 +72,13 @@ public:
     bool Truncate(std::int64_t size);
 
 private:
+    friend std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
     std::intptr_t handle_ = -1;
 };
 
 // Appends the bytes of src from offset on to the end of dst (open for writing).
-// Returns the bytes appended, or -1 on error. Uses the kernel's copy where it can.
+// Returns the bytes appended, or -1 on error (dst then keeps its old length where
+// the platform allows). Uses the kernel's copy where it can.
 std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
 
 }  // namespace ks::plat

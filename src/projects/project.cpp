@@ -27,6 +27,13 @@ bool IsPlainName(const std::string& name) {
     return true;
 }
 
+// A worker thread clears workerRunning inside EndWorker under the worker's
+// lock; once we hold that lock too, the thread has let go of the object.
+void DestroyEndedWorker(CProject* w) {
+    { std::lock_guard<std::mutex> g(w->mu); }
+    delete w;
+}
+
 }  // namespace
 
 CProject::CProject() {
@@ -159,7 +166,7 @@ void CProject::ReleaseSegments() {
                 pending.push_back(node.get());
             } else {
                 node->worker = nullptr;
-                delete w;
+                DestroyEndedWorker(w);
             }
         }
     }
@@ -172,7 +179,7 @@ void CProject::ReleaseSegments() {
             if (w && !w->workerRunning) {
                 // Ended without detaching itself: nobody set deleteWhenDone, so it is ours.
                 node->worker = nullptr;
-                delete w;
+                DestroyEndedWorker(w);
                 w = nullptr;
             }
             if (!w) {

@@ -212,9 +212,11 @@ void RetryWait(CProject& p) {
 
 bool WaitForSegments(CProject& p) {
     if (p.settings.segments.load() > 0) {
+        // Segments asked to stop end within a block or a cancelled receive, so a
+        // short step keeps the next file (or the end) from waiting on a long sleep.
         while (AnySegmentActive(p)) {
             p.mergeFlag.store(true);
-            plat::SleepMs(50);
+            plat::SleepMs(5);
         }
     }
     p.mergeFlag.store(false);

@@ -1,54 +1,306 @@
-// Placeholder segment engine: downloads run over the main connection only.
-// The segment engine replaces PreMerge, CheckSegments and SegmentMustStop.
+// Splitting, stopping and retiring segments. The merge itself (appending a
+// segment file to the local file) lives in segment_merge.cpp.
 #include "transfer/segments.h"
 
+#include <memory>
+#include <mutex>
+#include <vector>
+
 #include "projects/project.h"
+#include "projects/project_store.h"
+#include "projects/worker_threads.h"
+#include "transfer/download_worker.h"
 #include "transfer/url.h"
 
 namespace ks {
 
-bool PreMerge(CProject&) {
-    return false;
+namespace {
+
+std::mutex& LauncherMu() {
+    static std::mutex mu;
+    return mu;
 }
 
-bool CheckSegments(CProject&, SegmentScratch&) {
-    return false;
+SegmentLauncher& LauncherSlot() {
+    static SegmentLauncher launcher;
+    return launcher;
 }
 
-bool SegmentMustStop(CProject&) {
-    return false;
+bool Launch(CProject* worker) {
+    SegmentLauncher launcher;
+    {
+        std::lock_guard<std::mutex> g(LauncherMu());
+        launcher = LauncherSlot();
+    }
+    if (launcher) return launcher(worker);
+    return LaunchWorkerThread([worker] { DownloadWorker(worker); });
 }
 
-void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& scratch) {
-    const std::string path = LocalPath(project.GetText(&ProjectSettings::folder), scratch.fileName);
-    if (!plat::FileExists(path)) return;
-    std::int64_t appended = plat::AppendFileRange(local, path, scratch.offset);
-    if (appended > 0) project.bytesDone += appended;
-    if (appended >= 0) plat::RemoveFile(path);
+// Workers whose thread ended without handing their node back (a stop that came
+// before the thread really started): the node is Stopped and the worker object
+// is nobody's but ours. List lock held.
+void ReclaimEnded(SegmentList& list, std::vector<CProject*>& dead) {
+    for (const auto& node : list.Nodes()) {
+        CProject* w = node->worker.load();
+        if (!w || w->workerRunning.load()) continue;
+        node->worker = nullptr;
+        node->state = SegmentState::Stopped;
+        dead.push_back(w);
+    }
 }
 
-}  // namespace ks
-
-namespace ks {
-
-bool AnySegmentActive(CProject& project) {
-    std::lock_guard<std::mutex> g(project.segmentList.Mutex());
-    for (const auto& node : project.segmentList.Nodes())
-        if (node->state.load() == SegmentState::Active) return true;
-    return false;
+void DestroyWorkers(const std::vector<CProject*>& dead) {
+    for (CProject* w : dead) {
+        // EndWorker clears workerRunning under this lock; wait until it has let go.
+        { std::lock_guard<std::mutex> g(w->mu); }
+        delete w;
+    }
 }
 
-void CleanupSegments(CProject&) {}
+void RemoveFiles(const std::string& folder, const std::vector<std::string>& names) {
+    for (const std::string& n : names) plat::RemoveFile(LocalPath(folder, n));
+}
 
-void StopSegments(CProject& project) {
-    std::lock_guard<std::mutex> g(project.segmentList.Mutex());
-    for (const auto& node : project.segmentList.Nodes()) {
-        node->stopAsked = true;
-        if (CProject* w = node->worker.load()) {
-            w->stopRequested = true;
-            w->CancelBlocking();
+// The stop request of one node. List lock held.
+void AskStop(CSegment& node) {
+    if (node.stopAsked.exchange(true)) return;
+    CProject* w = node.worker.load();
+    if (!w) return;
+    RequestStop(*w, false);
+    if (!w->workerRunning.load()) node.state = SegmentState::Stopped;
+}
+
+// What one walk of CheckSegments decided.
+struct Walk {
+    int counted = 0;  // nodes that are not Stopped
+    bool merge = false;
+    bool droppedEmpty = false;
+    std::vector<std::string> doomed;  // segment files to delete
+    std::vector<CProject*> dead;
+};
+
+void WalkSegments(CProject& p, const std::string& name, std::int64_t P, SegmentScratch& scratch,
+                  Walk& w) {
+    SegmentList& list = p.segmentList;
+    std::lock_guard<std::mutex> g(list.Mutex());
+    ReclaimEnded(list, w.dead);
+    const auto& nodes = list.Nodes();
+    for (std::size_t i = 0; i < nodes.size();) {
+        CSegment& node = *nodes[i];
+        if (node.state.load() != SegmentState::Stopped) {
+            if (node.state.load() == SegmentState::Active && P >= node.start) AskStop(node);
+            ++w.counted;
+            ++i;
+            continue;
+        }
+        const bool free = node.worker.load() == nullptr;
+        const bool mine = node.BelongsTo(name);
+        const std::int64_t done = node.bytesDone.load();
+        const std::int64_t end = node.start + done;
+        if (done > 0 || !free) {
+            if (mine && free && node.start <= P && P <= end) {
+                scratch.offset = P - node.start;
+                scratch.fileName = node.fileName;
+                list.Remove(&node);
+                w.merge = true;
+                return;
+            }
+            if (mine && free && end < P) {
+                w.doomed.push_back(node.fileName);
+                list.Remove(&node);
+                continue;
+            }
+            ++i;
+        } else if (mine) {
+            w.doomed.push_back(node.fileName);
+            list.Remove(&node);
+            w.droppedEmpty = true;
+        } else {
+            ++i;
         }
     }
+}
+
+}  // namespace
+
+void SetSegmentLauncher(SegmentLauncher launcher) {
+    std::lock_guard<std::mutex> g(LauncherMu());
+    LauncherSlot() = std::move(launcher);
+}
+
+bool CheckSegments(CProject& p, SegmentScratch& scratch) {
+    if (p.segmentWorker.load()) return false;
+    const std::string name = p.GetText(&ProjectSettings::fileName);
+    const std::string folder = p.GetText(&ProjectSettings::folder);
+    Walk w;
+    WalkSegments(p, name, p.bytesDone.load(), scratch, w);
+    DestroyWorkers(w.dead);
+    RemoveFiles(folder, w.doomed);
+    if (w.merge) return true;
+    // A segment that ended with nothing (refused range, a server that takes no
+    // more connections) would only be split off again at once, with every block;
+    // wait for the next request instead.
+    if (w.droppedEmpty) p.noMoreSegments = true;
+    if (w.counted < p.settings.segments.load() && !p.pingThread.load()) StartSegment(p);
+    return false;
+}
+
+std::int64_t ChooseSplitPoint(CProject& p) {
+    if (p.noMoreSegments.load()) return 0;
+    bool noMore = false;
+    std::int64_t a;
+    {
+        std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+        a = p.segmentList.ChooseSplitPoint(p.bytesDone.load(), p.settings.totalSize.load(), noMore);
+    }
+    if (noMore) p.noMoreSegments = true;
+    return a;
+}
+
+std::string NextSegmentUrl(CProject& p) {
+    const std::vector<std::string> mirrors = p.Mirrors();
+    if (mirrors.empty()) return p.requestedUrl;
+    std::int32_t k = p.nextMirror.load();
+    if (k < 0 || static_cast<std::size_t>(k) >= mirrors.size()) k = 0;
+    std::string url = mirrors[static_cast<std::size_t>(k)];
+    const std::int32_t digits = p.settings.seqDigits.load();
+    if (digits != 0 && p.settings.sequential.load() == 1)
+        url = SequenceUrl(url, p.settings.seqFrom.load(), digits,
+                          p.GetText(&ProjectSettings::seqSuffix));
+    p.nextMirror = k + 1;
+    return url;
+}
+
+namespace {
+
+std::unique_ptr<CProject> NewSegmentWorker(CProject& p, const ProjectSettings& s) {
+    auto w = std::make_unique<CProject>(s);
+    w->settings.sequential = 0;
+    w->settings.segments = 0;
+    w->settings.kind = static_cast<std::int32_t>(ProjectKind::Download);
+    w->settings.disabled = 0;
+    w->segmentWorker = true;
+    w->active = true;
+    w->stopRequested = false;
+    w->parentProject = &p;
+    return w;
+}
+
+// Picks the node for a new worker: a stopped one worth resuming, else a new one
+// at the split point. List lock held. Null when none is to be started.
+CSegment* PickNode(CProject& p, const ProjectSettings& s) {
+    SegmentList& list = p.segmentList;
+    const std::int64_t T = s.totalSize.load();
+    if (CSegment* resumable = list.FindResumable(s.fileName, T))
+        return resumable->fileName.empty() ? nullptr : resumable;
+    bool noMore = false;
+    const std::int64_t a = list.ChooseSplitPoint(p.bytesDone.load(), T, noMore);
+    if (noMore || a == 0 || list.FindAt(a, s.fileName)) {
+        p.noMoreSegments = true;
+        return nullptr;
+    }
+    // Refused (nullptr) when another node already starts there.
+    return list.Insert(
+        std::make_unique<CSegment>(a, SegmentFileName(a, s.fileName), SegmentState::Active));
+}
+
+}  // namespace
+
+void StartSegment(CProject& p) {
+    if (p.stopRequested.load() || p.noMoreSegments.load()) return;
+    const ProjectSettings s = p.Snapshot();
+    std::unique_ptr<CProject> w = NewSegmentWorker(p, s);
+    CSegment* node;
+    {
+        std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+        node = PickNode(p, s);
+        if (!node) return;
+        node->stopAsked = false;
+        w->servedSegment = node;
+        // Running from here on: a destroyer of the parent waits for it to detach.
+        w->workerRunning = true;
+        node->worker = w.get();
+        node->state = SegmentState::Active;
+    }
+    w->SetText(&ProjectSettings::url, NextSegmentUrl(p));
+    // The segment file is listed in the .cac file before its first byte exists.
+    SaveProject(p);
+    if (Launch(w.get())) {
+        w.release();
+        return;
+    }
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    node->worker = nullptr;
+    node->state = SegmentState::Stopped;
+    w->workerRunning = false;
+}
+
+bool SegmentMustStop(CProject& w) {
+    CProject* parent = w.parentProject;
+    CSegment* served = w.servedSegment;
+    if (!parent || !served) return false;
+    const std::string name = parent->GetText(&ProjectSettings::fileName);
+    if (!served->BelongsTo(name)) return false;
+    if (served->start < parent->bytesDone.load()) return true;
+    const std::int64_t reached = served->start + served->bytesDone.load();
+    std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
+    bool after = false;
+    for (const auto& node : parent->segmentList.Nodes()) {
+        if (node.get() == served) {
+            after = true;
+        } else if (after && node->BelongsTo(name)) {
+            return node->start < reached;
+        }
+    }
+    return false;
+}
+
+bool AnySegmentActive(CProject& p) {
+    if (p.settings.segments.load() <= 0) return false;
+    std::vector<CProject*> dead;
+    bool active = false;
+    {
+        std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+        ReclaimEnded(p.segmentList, dead);
+        for (const auto& node : p.segmentList.Nodes())
+            active = active || node->state.load() == SegmentState::Active;
+    }
+    DestroyWorkers(dead);
+    return active;
+}
+
+void CleanupSegments(CProject& p) {
+    if (p.settings.segments.load() <= 0) return;
+    const std::string name = p.GetText(&ProjectSettings::fileName);
+    const std::string folder = p.GetText(&ProjectSettings::folder);
+    std::vector<CProject*> dead;
+    std::vector<std::string> doomed;
+    {
+        SegmentList& list = p.segmentList;
+        std::lock_guard<std::mutex> g(list.Mutex());
+        ReclaimEnded(list, dead);
+        const auto& nodes = list.Nodes();
+        for (std::size_t i = 0; i < nodes.size();) {
+            CSegment& node = *nodes[i];
+            if (!node.BelongsTo(name)) {
+                ++i;
+            } else if (node.state.load() == SegmentState::Stopped && !node.worker.load()) {
+                doomed.push_back(node.fileName);
+                list.Remove(&node);
+            } else {
+                if (node.state.load() == SegmentState::Active) node.doNotReuse = true;
+                ++i;
+            }
+        }
+    }
+    DestroyWorkers(dead);
+    RemoveFiles(folder, doomed);
+}
+
+void StopSegments(CProject& p) {
+    if (p.settings.segments.load() <= 0) return;
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    for (const auto& node : p.segmentList.Nodes()) AskStop(*node);
 }
 
 }  // namespace ks

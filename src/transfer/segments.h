@@ -1,9 +1,18 @@
-// The hooks through which the HTTP and FTP clients cooperate with a segmented
-// download: merging finished segments, splitting off new ones, and telling a
-// segment worker when the main connection has caught up with it.
+// The segment engine of a segmented download: the hooks through which the HTTP
+// and FTP clients cooperate with it (merging finished segments, splitting off
+// new ones, telling a segment worker when the main connection has caught up
+// with it) and the download worker's side (waiting for, stopping and cleaning
+// up segments).
+//
+// Threads. The list structure changes under the SegmentList mutex only; a
+// node's bytesDone, state and worker are atomics. A node is merged, resumed or
+// removed only while it is Stopped with no worker attached, and a segment
+// worker detaches itself (SaveProject) under the same lock, so the parent
+// never reads a segment file that is still being written.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/files.h"
@@ -11,6 +20,7 @@
 namespace ks {
 
 class CProject;
+class CSegment;
 
 // A stopped segment to append now: its file and the offset in it from which
 // its bytes are new to the local file.
@@ -37,16 +47,27 @@ bool SegmentMustStop(CProject& worker);
 // segment file. A segment file that cannot be opened is left alone.
 void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& scratch);
 
-}  // namespace ks
-
-namespace ks {
-
-// The segment engine's side of the download worker's end sequence.
-// True while any segment of the project is transferring.
+// True while any segment of the project is transferring (false with segments 0).
 bool AnySegmentActive(CProject& project);
-// After a completed file: removes the finished segments and their files.
+// After a completed file: removes the stopped segments and their files; running
+// ones will discard their bytes when they end.
 void CleanupSegments(CProject& project);
-// Asks every segment worker of the project to stop.
+// Asks every segment worker of the project to stop (nothing with segments 0).
 void StopSegments(CProject& project);
+
+// --- the engine's inner steps, exposed for tests ---
+
+// Splits off one segment (or resumes a stopped one) and starts its worker.
+void StartSegment(CProject& project);
+// The offset at which the next segment should start; 0, with noMoreSegments
+// set, when no piece worth a segment is left.
+std::int64_t ChooseSplitPoint(CProject& project);
+// The segment URL: the requested URL, or the mirrors in turn.
+std::string NextSegmentUrl(CProject& project);
+
+// Starts a prepared segment worker's thread. The default runs DownloadWorker on
+// a new worker thread; tests replace it. Returns false when nothing started.
+using SegmentLauncher = std::function<bool(CProject* worker)>;
+void SetSegmentLauncher(SegmentLauncher launcher);
 
 }  // namespace ks

@@ -1,18 +1,20 @@
 // POSIX side of the file seam.
+#include "platform/files.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
 #include "platform/clock.h"
-#include "platform/files.h"
-
 
 namespace ks::plat {
 
@@ -26,7 +28,9 @@ bool DirExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool MakeDir(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0 || DirExists(path); }
+bool MakeDir(const std::string& path) {
+    return ::mkdir(path.c_str(), 0777) == 0 || DirExists(path);
+}
 
 std::optional<std::int64_t> FileSize(const std::string& path) {
     struct stat st;
@@ -34,8 +38,12 @@ std::optional<std::int64_t> FileSize(const std::string& path) {
     return static_cast<std::int64_t>(st.st_size);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
-bool RemoveDir(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+bool RemoveDir(const std::string& path) {
+    return ::rmdir(path.c_str()) == 0;
+}
 
 std::vector<std::string> ListFiles(const std::string& dir, std::string_view suffix) {
     std::vector<std::string> out;
@@ -53,7 +61,9 @@ std::vector<std::string> ListFiles(const std::string& dir, std::string_view suff
     return out;
 }
 
-bool SetCurrentDir(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+bool SetCurrentDir(const std::string& path) {
+    return ::chdir(path.c_str()) == 0;
+}
 
 std::string CurrentDir() {
     char buf[PATH_MAX];
@@ -64,8 +74,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view content) {
     // A unique temporary name in the same folder, so the rename never crosses
     // file systems and two writers never share a temporary.
     static std::atomic<unsigned> counter{0};
-    std::string tmp = path + ".tmp" + std::to_string(::getpid()) + "_" +
-                      std::to_string(counter.fetch_add(1));
+    std::string tmp =
+        path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
     File f;
     if (!f.Open(tmp, File::Mode::Truncate)) return false;
     if (!f.Write(content) || !f.Flush()) {
@@ -81,16 +91,26 @@ bool WriteFileAtomic(const std::string& path, std::string_view content) {
     return true;
 }
 
-static int FdOf(std::intptr_t h) { return static_cast<int>(h); }
+static int FdOf(std::intptr_t h) {
+    return static_cast<int>(h);
+}
 
 bool File::Open(const std::string& path, Mode mode) {
     Close();
     int flags = O_CLOEXEC;
     switch (mode) {
-        case Mode::Read: flags |= O_RDONLY; break;
-        case Mode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-        case Mode::Truncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-        case Mode::Append: flags |= O_RDWR | O_CREAT | O_APPEND; break;
+        case Mode::Read:
+            flags |= O_RDONLY;
+            break;
+        case Mode::ReadWrite:
+            flags |= O_RDWR | O_CREAT;
+            break;
+        case Mode::Truncate:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
+        case Mode::Append:
+            flags |= O_RDWR | O_CREAT | O_APPEND;
+            break;
     }
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return false;
@@ -128,8 +148,12 @@ bool File::Write(const void* buf, std::size_t len) {
     return true;
 }
 
-bool File::Seek(std::int64_t offset) { return ::lseek(FdOf(handle_), offset, SEEK_SET) == offset; }
-bool File::SeekEnd() { return ::lseek(FdOf(handle_), 0, SEEK_END) >= 0; }
+bool File::Seek(std::int64_t offset) {
+    return ::lseek(FdOf(handle_), offset, SEEK_SET) == offset;
+}
+bool File::SeekEnd() {
+    return ::lseek(FdOf(handle_), 0, SEEK_END) >= 0;
+}
 
 std::int64_t File::Size() const {
     struct stat st;
@@ -137,23 +161,80 @@ std::int64_t File::Size() const {
     return st.st_size;
 }
 
-bool File::Flush() { return ::fsync(FdOf(handle_)) == 0; }
-bool File::Truncate(std::int64_t size) { return ::ftruncate(FdOf(handle_), size) == 0; }
+bool File::Flush() {
+    return ::fsync(FdOf(handle_)) == 0;
+}
+bool File::Truncate(std::int64_t size) {
+    return ::ftruncate(FdOf(handle_), size) == 0;
+}
 
-std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
-    File src;
-    if (!src.Open(srcPath, File::Mode::Read) || !src.Seek(offset)) return -1;
-    if (!dst.SeekEnd()) return -1;
+namespace {
+
+// Kernel-side copy of [in, in + len) to out. Returns bytes copied, or -1 when the
+// kernel cannot do it for this pair of files before anything was copied (the
+// caller then copies through a buffer); errors after that are -2.
+std::int64_t KernelCopy(int src, off_t in, int dst, off_t out, std::int64_t len) {
     std::int64_t total = 0;
-    std::vector<char> buf(1 << 20);
-    for (;;) {
-        std::int64_t n = src.Read(buf.data(), buf.size());
-        if (n < 0) return -1;
-        if (n == 0) break;
-        if (!dst.Write(buf.data(), static_cast<std::size_t>(n))) return -1;
+    bool splice = false;  // sendfile instead of copy_file_range
+    while (total < len) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::int64_t>(len - total, 1 << 30));
+        ssize_t n;
+        if (!splice) {
+            n = ::copy_file_range(src, &in, dst, &out, want, 0);
+        } else {
+            if (::lseek(dst, out, SEEK_SET) != out) return -2;
+            n = ::sendfile(dst, src, &in, want);
+            if (n > 0) out += n;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && total == 0 &&
+            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+             errno == EBADF)) {
+            if (splice) return -1;
+            splice = true;
+            continue;
+        }
+        if (n < 0) return -2;
+        if (n == 0) break;  // the source got shorter
         total += n;
     }
     return total;
+}
+
+}  // namespace
+
+std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
+    File src;
+    if (!src.Open(srcPath, File::Mode::Read)) return -1;
+    const std::int64_t size = src.Size();
+    const int dfd = FdOf(dst.handle_);
+    const off_t end = ::lseek(dfd, 0, SEEK_END);
+    if (size < 0 || offset < 0 || end < 0) return -1;
+    const std::int64_t len = std::max<std::int64_t>(0, size - offset);
+    std::int64_t copied = KernelCopy(FdOf(src.handle_), offset, dfd, end, len);
+    if (copied == -1) {
+        copied = 0;
+        if (!src.Seek(offset)) return -1;
+        std::vector<char> buf(1 << 20);
+        for (;;) {
+            std::int64_t n = src.Read(buf.data(), buf.size());
+            if (n == 0) break;
+            if (n < 0 || !dst.Write(buf.data(), static_cast<std::size_t>(n))) {
+                copied = -2;
+                break;
+            }
+            copied += n;
+        }
+    }
+    if (copied < 0) {
+        // Half an append would leave the file longer than its owner believes.
+        (void)::ftruncate(dfd, end);
+        ::lseek(dfd, end, SEEK_SET);
+        return -1;
+    }
+    ::lseek(dfd, end + copied, SEEK_SET);
+    return copied;
 }
 
 }  // namespace ks::plat
