@@ -215,6 +215,9 @@ bool WaitForSegments(CProject& p) {
         // Segments asked to stop end within a block or a cancelled receive, so a
         // short step keeps the next file (or the end) from waiting on a long sleep.
         while (AnySegmentActive(p)) {
+            // A stopped project (pause, delete, exit) stops its segments too;
+            // without a main connection nothing else would catch up with them.
+            if (p.stopRequested.load()) StopSegments(p);
             p.mergeFlag.store(true);
             plat::SleepMs(5);
         }

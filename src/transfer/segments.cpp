@@ -141,7 +141,9 @@ bool CheckSegments(CProject& p, SegmentScratch& scratch) {
     // more connections) would only be split off again at once, with every block;
     // wait for the next request instead.
     if (w.droppedEmpty) p.noMoreSegments = true;
-    if (w.counted < p.settings.segments.load() && !p.pingThread.load()) StartSegment(p);
+    // Every missing segment at once: at the start they all split off after the
+    // first block instead of one per block, with one save of the .cac file.
+    if (!p.pingThread.load()) StartSegments(p, p.settings.segments.load() - w.counted);
     return false;
 }
 
@@ -206,39 +208,51 @@ CSegment* PickNode(CProject& p, const ProjectSettings& s) {
 
 }  // namespace
 
-void StartSegment(CProject& p) {
-    if (p.stopRequested.load() || p.noMoreSegments.load()) return;
+void StartSegments(CProject& p, int count) {
+    if (p.stopRequested.load() || p.noMoreSegments.load() || count <= 0) return;
     const ProjectSettings s = p.Snapshot();
-    std::unique_ptr<CProject> w = NewSegmentWorker(p, s);
-    CSegment* node;
+    std::vector<std::unique_ptr<CProject>> workers;
     {
         std::lock_guard<std::mutex> g(p.segmentList.Mutex());
-        node = PickNode(p, s);
-        if (!node) return;
-        node->stopAsked = false;
-        w->servedSegment = node;
-        // Running from here on: a destroyer of the parent waits for it to detach.
-        w->workerRunning = true;
-        node->worker = w.get();
-        node->state = SegmentState::Active;
+        while (static_cast<int>(workers.size()) < count) {
+            CSegment* node = PickNode(p, s);
+            if (!node) break;
+            std::unique_ptr<CProject> w = NewSegmentWorker(p, s);
+            node->stopAsked = false;
+            w->servedSegment = node;
+            // Running from here on: a destroyer of the parent waits for it to detach.
+            w->workerRunning = true;
+            node->worker = w.get();
+            node->state = SegmentState::Active;
+            workers.push_back(std::move(w));
+        }
     }
-    w->SetText(&ProjectSettings::url, NextSegmentUrl(p));
-    // The segment file is listed in the .cac file before its first byte exists.
+    if (workers.empty()) return;
+    for (auto& w : workers) w->SetText(&ProjectSettings::url, NextSegmentUrl(p));
+    // The segment files are listed in the .cac file before their first byte
+    // exists; one save covers all the segments split off together.
     SaveProject(p);
-    if (Launch(w.get())) {
-        w.release();
-        return;
+    for (auto& w : workers) {
+        if (Launch(w.get())) {
+            w.release();
+            continue;
+        }
+        std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+        w->servedSegment->worker = nullptr;
+        w->servedSegment->state = SegmentState::Stopped;
+        w->workerRunning = false;
     }
-    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
-    node->worker = nullptr;
-    node->state = SegmentState::Stopped;
-    w->workerRunning = false;
+}
+
+void StartSegment(CProject& p) {
+    StartSegments(p, 1);
 }
 
 bool SegmentMustStop(CProject& w) {
     CProject* parent = w.parentProject;
     CSegment* served = w.servedSegment;
     if (!parent || !served) return false;
+    if (parent->stopRequested.load()) return true;
     const std::string name = parent->GetText(&ProjectSettings::fileName);
     if (!served->BelongsTo(name)) return false;
     if (served->start < parent->bytesDone.load()) return true;

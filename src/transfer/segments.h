@@ -59,6 +59,8 @@ void StopSegments(CProject& project);
 
 // Splits off one segment (or resumes a stopped one) and starts its worker.
 void StartSegment(CProject& project);
+// The same for up to `count` segments, split one after the other.
+void StartSegments(CProject& project, int count);
 // The offset at which the next segment should start; 0, with noMoreSegments
 // set, when no piece worth a segment is left.
 std::int64_t ChooseSplitPoint(CProject& project);
