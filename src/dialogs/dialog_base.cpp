@@ -66,6 +66,7 @@ INT_PTR CDialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             OnDestroy();
             return FALSE;
     }
+    if (msg >= WM_APP && msg <= 0xBFFF) return OnMessage(msg) ? TRUE : FALSE;
     return FALSE;
 }
 

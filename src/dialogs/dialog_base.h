@@ -31,6 +31,8 @@ protected:
     virtual void OnDestroy() {}
     // OK pressed: validate and take the values over; false keeps the dialog open.
     virtual bool OnOk() { return true; }
+    // Any other message (private WM_APP messages); true when handled.
+    virtual bool OnMessage(UINT msg) { return false; }
 
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     std::string Text(int id) const;
