@@ -16,9 +16,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
+#include "app/settings.h"
 #include "projects/project.h"
 
 namespace ks {
@@ -33,11 +33,6 @@ struct DialogContext {
     // Download Settings dialog shows its mirror list and the progress of its
     // mirror lookup, and hands the edited list back to it on OK.
     CProject* project = nullptr;
-    // How the options dialog reads and writes "kestrune.ini". When unset, the
-    // file programFolder + "\kestrune.ini" is read and written directly.
-    std::function<std::string(const char* section, const char* key, const char* def)> readSetting;
-    std::function<void(const char* section, const char* key, const std::string& value)>
-        writeSetting;
 };
 
 // "Enter URL": url and folder in and out. The view queues the URL itself.
@@ -58,27 +53,13 @@ bool RunUrlListGrabDialog(HWND parent, ProjectSettings& s, DialogContext& ctx);
 // list order ("<programFolder>\Projects\<now>.lst" when s.source was empty).
 bool RunFtpUploadDialog(HWND parent, ProjectSettings& s, DialogContext& ctx);
 
-// The eleven values the main window keeps for the transfer options, plus the
-// don't-ask switch the dialog itself reads from the settings file.
-struct TransferOptions {
-    bool limit = false;             // "Limits" "limit"
-    std::int32_t maxFiles = 3;      // "Limits" "maxfiles"
-    std::int32_t retryWait = 10;    // "Limits" "wait"
-    bool useExt = false;            // "Download" "useExt"
-    std::string extProg;            // "Download" "ExtProg"
-    std::string extParams;          // "Download" "ExtParams"
-    bool useWav = true;             // "Download" "useWav"
-    std::string wavFile;            // "Download" "wavfile"
-    std::int32_t segments = 1;      // "Download" "acceleration"
-    bool autoMirror = true;         // "Download" "automirrorcheck"
-    bool checkFast = true;          // "Download" "checkfast"
-    bool dontAskMe = false;         // "Download" "dontaskme" (read by the dialog)
-};
-
-// "Download/Upload Options": on OK writes the twelve keys to the settings
-// file (through ctx.writeSetting) at once and returns the values in o for the
-// main window to take over.
-bool RunTransferOptionsDialog(HWND parent, TransferOptions& o, DialogContext& ctx);
+// "Download/Upload Options": edits the transfer settings of the record the
+// main window keeps. The dialog opens with the record's values, except the
+// don't-ask switch, which it reads from the settings file itself. On OK the
+// twelve keys are set in the record in the file's order and the record is
+// saved at once; the caller then publishes it (Settings::Publish) so workers
+// see the new limit, wait and external program. Cancel changes nothing.
+bool RunTransferOptionsDialog(HWND parent, Settings& settings);
 
 // "&Set Current Download Folder..." and "&Set Current Folder...": the folder
 // chooser titled "Kestrune" with the prompt "Download Folder", starting at

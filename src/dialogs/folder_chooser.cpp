@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "dialogs/dialogs.h"
+
 namespace ks::dlg {
 namespace {
 
@@ -119,3 +121,14 @@ LRESULT CALLBACK CFolderChooser::SubclassProc(HWND h, UINT msg, WPARAM wp, LPARA
 }
 
 }  // namespace ks::dlg
+
+namespace ks {
+
+bool RunSetCurrentFolderDialog(HWND parent, std::string& folder) {
+    dlg::CFolderChooser chooser("Kestrune", "Download Folder", folder, parent);
+    if (chooser.chooseFolder() != 1) return false;
+    folder = chooser.Path();
+    return true;
+}
+
+}  // namespace ks
