@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/history.h"
 #include "dialog_ids.h"
 #include "dialogs/folder_chooser.h"
 
@@ -34,19 +35,12 @@ bool CUrlBox::OnCommand(int id, int code) {
     if (id != id_) return false;
     switch (code) {
         case CBN_DROPDOWN: {
+            dropped_ = true;
             std::string typed = ControlText(combo_);
             SendMessageA(combo_, CB_RESETCONTENT, 0, 0);
-            if (history_) {
-                std::string::size_type pos = 0;
-                while (pos < history_->size()) {
-                    std::string::size_type end = history_->find("\r\n", pos);
-                    if (end == std::string::npos) end = history_->size();
-                    std::string line = history_->substr(pos, end - pos);
-                    if (!line.empty())
-                        SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-                    pos = end + 2;
-                }
-            }
+            if (history_)
+                for (const std::string& line : HistoryEntries(*history_))
+                    SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
             SetWindowTextA(combo_, typed.c_str());
             break;
         }
@@ -65,9 +59,11 @@ bool CUrlBox::OnCommand(int id, int code) {
         }
         case CBN_SELENDCANCEL:
         case CBN_CLOSEUP:
-            // The box updates its edit text after these notifications; put the
-            // stored URL back once it has finished.
-            PostMessageA(dialog_, kRestoreMessage, 0, 0);
+            // Also sent when the box merely loses the focus; only a list that
+            // was open has anything to undo. The box updates its edit text
+            // after these notifications, so the stored URL goes back later.
+            if (dropped_) PostMessageA(dialog_, kRestoreMessage, 0, 0);
+            dropped_ = false;
             break;
     }
     return true;
@@ -115,13 +111,7 @@ bool CFolderLine::OnCommand(int id, int code) {
 }
 
 void AddHistoryEntry(std::string* history, const std::string& entry) {
-    if (!history || entry.empty()) return;
-    if (history->find(entry) != std::string::npos) return;
-    *history = entry + "\r\n" + *history;
-    if (history->size() > 5000) {
-        std::string::size_type lf = history->rfind('\n');
-        if (lf != std::string::npos) history->erase(lf);
-    }
+    if (history && !entry.empty()) AddToHistory(*history, entry);
 }
 
 bool AskOpenFile(HWND owner, const char* filter, const std::string& startPath, std::string& out,

@@ -28,6 +28,7 @@ private:
     int id_ = 0;
     const std::string* history_ = nullptr;
     std::string url_;
+    bool dropped_ = false;
 };
 
 class CFolderLine {
@@ -46,7 +47,7 @@ private:
     HBITMAP bitmap_ = nullptr;
 };
 
-// entry added to the front of a "\r\n"-separated newest-first history.
+// AddToHistory for a history that may be absent; empty entries are not kept.
 void AddHistoryEntry(std::string* history, const std::string& entry);
 
 // A file-open dialog. filter uses '|' between parts (converted to NULs);

@@ -77,6 +77,9 @@ void CFolderChooser::OnInitialized(HWND h) {
         GetCurrentDirectoryA(MAX_PATH, cur);
         start = cur;
     }
+    // The selection change fills the field too, but not every shell reports
+    // a selection made before the tree is shown.
+    SetWindowTextA(edit_, start.c_str());
     SendMessageA(h, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
 }
 

@@ -7,7 +7,7 @@
 // fields preset the project settings (url, folder, source, segments, ...).
 // OUT_FILE receives "result=ok" or "result=cancel" and then one field=value
 // line per setting. "walk PATH check|create OUT_FILE" writes the folder rule
-// result instead.
+// result instead; "listurls FILE OUT_FILE" the other sources a list file gives.
 #include <windows.h>
 
 #include <objbase.h>
@@ -22,6 +22,7 @@
 #include "app/settings.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/folder_chooser.h"
+#include "dialogs/list_file_urls.h"
 
 namespace {
 
@@ -93,6 +94,12 @@ int main(int argc, char** argv) {
         auto mode = std::string(argv[3]) == "create" ? ks::dlg::FolderWalkMode::Create
                                                      : ks::dlg::FolderWalkMode::Check;
         WriteAll(argv[4], std::to_string(ks::dlg::FolderPathWalk(argv[2], mode)) + "\n");
+        return 0;
+    }
+    if (argc >= 4 && std::string(argv[1]) == "listurls") {
+        std::string out;
+        for (const std::string& u : ks::dlg::ReadListFileUrls(argv[2])) out += u + "\n";
+        WriteAll(argv[3], out);
         return 0;
     }
     if (argc < 4) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dialog_ids.h"
-#include "gui/gui_test.h"
+#include "gui_test.h"
 
 using namespace guitest;
 
@@ -29,7 +29,8 @@ public:
         std::string cmd = "\"" + BuildFolder() + "\\kestrune_dialog_host.exe\" " + dialog + " \"" +
                           home + "\" \"" + out_ + "\"";
         for (const std::string& f : fields) cmd += " \"" + f + "\"";
-        STARTUPINFOA si{sizeof si};
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
         return CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &si, &pi_) != FALSE;
     }
@@ -67,16 +68,6 @@ void TypeInto(HWND combo, const std::string& text) {
     HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
     SetText(edit, "");
     for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::string::size_type pos = 0, end;
-    while ((end = text.find('\n', pos)) != std::string::npos) {
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-    }
-    return out;
 }
 
 std::string OnlyFile(const std::string& dir, const char* pattern) {
@@ -374,9 +365,12 @@ GUI_TEST(FolderRulesTable) {
     };
     for (const auto& c : cases) {
         std::string out = home + "\\walk.txt";
-        std::string cmd = "\"" + BuildFolder() + "\\kestrune_dialog_host.exe\" walk \"" + c.path +
+        // A backslash before the closing quote would escape it.
+        std::string arg = c.path.back() == '\\' ? c.path + '\\' : c.path;
+        std::string cmd = "\"" + BuildFolder() + "\\kestrune_dialog_host.exe\" walk \"" + arg +
                           "\" " + c.mode + " \"" + out + "\"";
-        STARTUPINFOA si{sizeof si};
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         REQUIRE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &si, &pi));
@@ -388,4 +382,35 @@ GUI_TEST(FolderRulesTable) {
         if (got != std::string(c.want) + "\n") Fail(__FILE__, __LINE__, c.path + " gave " + got);
     }
     CHECK(PathExists(home + "\\made\\here"));
+}
+
+GUI_TEST(ListFileGivesHttpAndFtpUrlsFromLinesAndQuotedLinks) {
+    std::string home = MakeTempFolder("listfile");
+    const struct {
+        const char* text;
+        const char* want;
+    } cases[] = {
+        {"http://a/1.zip\r\nmailto:x@y\r\n\r\nftp://b/2.zip\nhttp://c/3.zip",
+         "http://a/1.zip\nftp://b/2.zip\nhttp://c/3.zip\n"},
+        {"<a href=\"http://h/x.zip\">x</a> <a href=\"news:z\">z</a><a href=\"ftp://f/y\">",
+         "http://h/x.zip\nftp://f/y\n"},
+        {"https://secure/z.zip\nnot a url\n", ""},
+    };
+    for (const auto& c : cases) {
+        std::string in = home + "\\list.txt", out = home + "\\urls.txt";
+        WriteTextFile(in, c.text);
+        std::string cmd = "\"" + BuildFolder() + "\\kestrune_dialog_host.exe\" listurls \"" + in +
+                          "\" \"" + out + "\"";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        REQUIRE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        std::string got;
+        ReadTextFile(out, got);
+        CHECK_EQ(got, std::string(c.want));
+    }
 }

@@ -1,8 +1,9 @@
 // Win32 side of the sound seam.
 #include "platform/sound.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h>
 
 namespace ks::plat {
 
