@@ -2,6 +2,8 @@
 #include "platform/process.h"
 
 #include <windows.h>
+// needs the types windows.h declares
+#include <shellapi.h>
 
 #include <shellapi.h>
 

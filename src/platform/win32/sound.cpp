@@ -2,6 +2,8 @@
 #include "platform/sound.h"
 
 #include <windows.h>
+// needs the types windows.h declares
+#include <mmsystem.h>
 
 #include <mmsystem.h>
 
