@@ -13,13 +13,13 @@ inline std::atomic<bool> captureSuspended{false};
 // Raises the flag for its lifetime and restores the earlier value, so nested
 // dialogs (a folder chooser over a project dialog) leave it as they found it.
 class CaptureSuspendScope {
-public:
+  public:
     CaptureSuspendScope() : previous_(captureSuspended.exchange(true)) {}
     ~CaptureSuspendScope() { captureSuspended.store(previous_); }
     CaptureSuspendScope(const CaptureSuspendScope&) = delete;
     CaptureSuspendScope& operator=(const CaptureSuspendScope&) = delete;
 
-private:
+  private:
     bool previous_;
 };
 

@@ -73,7 +73,9 @@ void CUrlBox::Restore() {
     if (ControlText(combo_) != url_) SetWindowTextA(combo_, url_.c_str());
 }
 
-std::string CUrlBox::Text() const { return ControlText(combo_); }
+std::string CUrlBox::Text() const {
+    return ControlText(combo_);
+}
 
 void CFolderLine::Attach(HWND dialog, int buttonId, int labelId, const std::string& folder) {
     dialog_ = dialog;

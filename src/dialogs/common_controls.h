@@ -12,7 +12,7 @@ namespace ks::dlg {
 // without touching what was typed; closing it without a choice puts the last
 // typed or chosen URL back.
 class CUrlBox {
-public:
+  public:
     void Attach(HWND dialog, int comboId, const std::string* history, const std::string& url);
     // True when the notification was the box's.
     bool OnCommand(int id, int code);
@@ -22,7 +22,7 @@ public:
 
     static constexpr UINT kRestoreMessage = WM_APP + 17;
 
-private:
+  private:
     HWND dialog_ = nullptr;
     HWND combo_ = nullptr;
     int id_ = 0;
@@ -32,14 +32,14 @@ private:
 };
 
 class CFolderLine {
-public:
+  public:
     void Attach(HWND dialog, int buttonId, int labelId, const std::string& folder);
     // True when the click was the folder button's.
     bool OnCommand(int id, int code);
     const std::string& Folder() const { return folder_; }
     ~CFolderLine();
 
-private:
+  private:
     void Show();
     HWND dialog_ = nullptr;
     int buttonId_ = 0, labelId_ = 0;

@@ -8,12 +8,14 @@
 
 namespace ks::dlg {
 
-HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
+HINSTANCE ModuleInstance() {
+    return GetModuleHandleA(nullptr);
+}
 
 INT_PTR CDialog::DoModal(HWND parent) {
     static const bool commonControls = [] {
-        INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES |
-                                                 ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX icc{sizeof icc,
+                                 ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
         return InitCommonControlsEx(&icc) != FALSE;
     }();
     (void)commonControls;
@@ -79,7 +81,9 @@ std::string CDialog::Text(int id) const {
     return std::string(buf.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
 }
 
-void CDialog::SetText(int id, const std::string& s) const { SetDlgItemTextA(hwnd_, id, s.c_str()); }
+void CDialog::SetText(int id, const std::string& s) const {
+    SetDlgItemTextA(hwnd_, id, s.c_str());
+}
 
 std::optional<long long> CDialog::Int(int id) const {
     std::string s = Text(id);
@@ -95,7 +99,9 @@ std::optional<long long> CDialog::Int(int id) const {
     return v;
 }
 
-void CDialog::SetInt(int id, long long v) const { SetText(id, std::to_string(v)); }
+void CDialog::SetInt(int id, long long v) const {
+    SetText(id, std::to_string(v));
+}
 
 int CDialog::Message(const char* text, UINT flags) const {
     return MessageBoxA(hwnd_, text, kAppTitle, flags);

@@ -11,7 +11,7 @@
 namespace ks::dlg {
 
 class CDialog {
-public:
+  public:
     explicit CDialog(int templateId) : templateId_(templateId) {}
     virtual ~CDialog() = default;
     CDialog(const CDialog&) = delete;
@@ -22,7 +22,7 @@ public:
     INT_PTR DoModal(HWND parent);
     HWND Hwnd() const { return hwnd_; }
 
-protected:
+  protected:
     virtual BOOL OnInit() { return TRUE; }
     // Return true when the command was handled.
     virtual bool OnCommand(int id, int code, HWND ctl) { return false; }
@@ -41,7 +41,9 @@ protected:
     std::optional<long long> Int(int id) const;
     void SetInt(int id, long long v) const;
     bool Checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
-    void SetCheck(int id, bool on) const { CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED); }
+    void SetCheck(int id, bool on) const {
+        CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED);
+    }
     void Enable(int id, bool on) const { EnableWindow(Item(id), on ? TRUE : FALSE); }
     int Message(const char* text, UINT flags) const;
     // Reads an integer field in [lo, hi]; tells the user and focuses the field
@@ -50,7 +52,7 @@ protected:
     // Sets an up-down control's range and position.
     void SetupSpin(int spinId, int lo, int hi, int pos) const;
 
-private:
+  private:
     static INT_PTR CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
 

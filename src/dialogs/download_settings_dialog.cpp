@@ -19,13 +19,13 @@ constexpr const char* kListFilter =
     "List Files (*.txt,*.htm,*.html)|*.txt;*.htm;*.html|All Files (*.*)|*.*|";
 
 class CDownloadSettingsDialog : public dlg::CDialog {
-public:
+  public:
     CDownloadSettingsDialog(ProjectSettings& s, DialogContext& ctx)
         : CDialog(IDD_DOWNLOAD_SETTINGS), s_(s), ctx_(ctx) {}
 
     std::vector<std::string> mirrors_;
 
-protected:
+  protected:
     BOOL OnInit() override {
         urlBox_.Attach(Hwnd(), IDC_URL_COMBO, ctx_.urlHistory, s_.url);
         folderLine_.Attach(Hwnd(), IDC_FOLDER_BUTTON, IDC_FOLDER_LABEL, s_.folder);
@@ -120,7 +120,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     void EnableSeries() {
         bool on = Checked(IDC_SEQUENTIAL);
         for (int id : {IDC_SEQ_SUFFIX, IDC_SEQ_DIGITS, IDC_SEQ_FROM, IDC_SEQ_TO}) Enable(id, on);

@@ -9,14 +9,16 @@ namespace ks {
 namespace {
 
 class CEnterUrlDialog : public dlg::CDialog {
-public:
+  public:
     CEnterUrlDialog(std::string url, std::string folder, std::string* history)
-        : CDialog(IDD_ENTER_URL), url_(std::move(url)), folder_(std::move(folder)),
+        : CDialog(IDD_ENTER_URL),
+          url_(std::move(url)),
+          folder_(std::move(folder)),
           history_(history) {}
 
     std::string url_, folder_;
 
-protected:
+  protected:
     BOOL OnInit() override {
         urlBox_.Attach(Hwnd(), IDC_URL_COMBO, history_, url_);
         folderLine_.Attach(Hwnd(), IDC_FOLDER_BUTTON, IDC_FOLDER_LABEL, folder_);
@@ -37,7 +39,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     std::string* history_;
     dlg::CUrlBox urlBox_;
     dlg::CFolderLine folderLine_;

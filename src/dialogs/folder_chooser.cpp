@@ -15,7 +15,9 @@ const char* const kSelfProp = "KestruneFolderChooser";
 
 CFolderChooser::CFolderChooser(std::string title, std::string prompt, std::string startFolder,
                                HWND owner)
-    : title_(std::move(title)), prompt_(std::move(prompt)), start_(std::move(startFolder)),
+    : title_(std::move(title)),
+      prompt_(std::move(prompt)),
+      start_(std::move(startFolder)),
       owner_(owner) {}
 
 int CFolderChooser::chooseFolder() {

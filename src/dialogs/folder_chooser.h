@@ -10,14 +10,14 @@
 namespace ks::dlg {
 
 class CFolderChooser {
-public:
+  public:
     CFolderChooser(std::string title, std::string prompt, std::string startFolder, HWND owner);
 
     // Modal. 1 when a folder was confirmed (see Path), -1 otherwise.
     int chooseFolder();
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     static int CALLBACK BrowseCallback(HWND h, UINT msg, LPARAM lp, LPARAM data);
     static LRESULT CALLBACK SubclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     void OnInitialized(HWND h);

@@ -10,7 +10,9 @@
 namespace ks::dlg {
 namespace {
 
-bool IsBlankOrDot(char c) { return c == ' ' || c == '\t' || c == '.'; }
+bool IsBlankOrDot(char c) {
+    return c == ' ' || c == '\t' || c == '.';
+}
 
 bool NameOk(const std::string& name) {
     if (name.empty() || IsBlankOrDot(name.front()) || IsBlankOrDot(name.back())) return false;
@@ -67,8 +69,8 @@ int ensureFolder(HWND owner, const std::string& path) {
         return r;
     }
     if (!DirExistsA(path)) {
-        std::string q = "The folder:\n\n" + path +
-                        "\n\ndoes not exist. Do you want the folder to be created?";
+        std::string q =
+            "The folder:\n\n" + path + "\n\ndoes not exist. Do you want the folder to be created?";
         if (MessageBoxA(owner, q.c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return -1;
         r = FolderPathWalk(path, FolderWalkMode::Create);

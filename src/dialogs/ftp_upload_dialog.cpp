@@ -1,9 +1,9 @@
 // "FTP Upload": a set of local files to upload into one FTP folder.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
-
 #include <commdlg.h>
+// clang-format on
 
 #include <ctime>
 #include <vector>
@@ -43,13 +43,13 @@ bool LocalFileFacts(const std::string& path, std::string& size, std::string& mod
 }
 
 class CFtpUploadDialog : public dlg::CDialog {
-public:
+  public:
     CFtpUploadDialog(ProjectSettings& s, DialogContext& ctx)
         : CDialog(IDD_FTP_UPLOAD), s_(s), ctx_(ctx) {}
 
     std::vector<std::string> paths_;
 
-protected:
+  protected:
     BOOL OnInit() override {
         urlBox_.Attach(Hwnd(), IDC_URL_COMBO, ctx_.uploadHistory, s_.url);
         SetText(IDC_USER_NAME, s_.userName);
@@ -95,7 +95,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     HWND List() const { return Item(IDC_FILE_LIST); }
 
     void SetupColumns() {
@@ -104,7 +104,8 @@ private:
             const char* title;
             int width;
             int fmt;
-        } cols[] = {{"Name", 180, LVCFMT_LEFT}, {"Size (bytes)", 80, LVCFMT_RIGHT},
+        } cols[] = {{"Name", 180, LVCFMT_LEFT},
+                    {"Size (bytes)", 80, LVCFMT_RIGHT},
                     {"Modified", 105, LVCFMT_LEFT}};
         for (int i = 0; i < 3; ++i) {
             LVCOLUMNA c{};
@@ -144,8 +145,8 @@ private:
         it.mask = LVIF_TEXT;
         it.iItem = n;
         it.pszText = const_cast<char*>(path.c_str());
-        int row = static_cast<int>(SendMessageA(List(), LVM_INSERTITEMA, 0,
-                                                reinterpret_cast<LPARAM>(&it)));
+        int row = static_cast<int>(
+            SendMessageA(List(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it)));
         if (row < 0) return;
         SetCell(row, 1, size);
         SetCell(row, 2, modified);

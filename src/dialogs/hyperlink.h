@@ -10,7 +10,7 @@
 namespace ks::dlg {
 
 class CHyperLink {
-public:
+  public:
     CHyperLink() = default;
     ~CHyperLink();
     CHyperLink(const CHyperLink&) = delete;
@@ -27,7 +27,7 @@ public:
     const std::string& Url() const { return url_; }
     bool Visited() const { return visited_; }
 
-private:
+  private:
     static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     void Paint();

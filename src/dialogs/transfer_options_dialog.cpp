@@ -1,8 +1,9 @@
 // "Download/Upload Options": limits, retry wait, the external program, the
 // capture sound, default acceleration and mirror options.
+// clang-format off
 #include <windows.h>
-
 #include <commdlg.h>
+// clang-format on
 
 #include "dialog_ids.h"
 #include "dialogs/common_controls.h"
@@ -13,10 +14,10 @@ namespace ks {
 namespace {
 
 class CTransferOptionsDialog : public dlg::CDialog {
-public:
+  public:
     explicit CTransferOptionsDialog(Settings& s) : CDialog(IDD_TRANSFER_OPTIONS), s_(s) {}
 
-protected:
+  protected:
     BOOL OnInit() override {
         dontAsk_ = ParseIniFlag(IniRead(s_.iniPath, "Download", "dontaskme", "no"));
         const auto& d = s_.download;
@@ -87,7 +88,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     void ApplyEnabling() {
         Enable(IDC_MAX_FILES, Checked(IDC_LIMIT));
         bool ext = Checked(IDC_USE_EXT);

@@ -10,10 +10,10 @@ namespace ks {
 namespace {
 
 class CUrlListGrabDialog : public dlg::CDialog {
-public:
+  public:
     explicit CUrlListGrabDialog(ProjectSettings& s) : CDialog(IDD_URL_LIST_GRAB), s_(s) {}
 
-protected:
+  protected:
     BOOL OnInit() override {
         SendMessageA(Item(IDC_LIST_SOURCE), EM_LIMITTEXT, 0, 0);
         SetText(IDC_LIST_SOURCE, s_.source);
@@ -27,9 +27,9 @@ protected:
         if (folderLine_.OnCommand(id, code)) return true;
         if (id != IDC_SELECT_FILE) return false;
         std::string path;
-        if (dlg::AskOpenFile(Hwnd(),
-                             "List Files (*.txt,*.htm,*.html)|*.txt;*.htm;*.html|All Files (*.*)|*.*|",
-                             Text(IDC_LIST_SOURCE), path))
+        if (dlg::AskOpenFile(
+                Hwnd(), "List Files (*.txt,*.htm,*.html)|*.txt;*.htm;*.html|All Files (*.*)|*.*|",
+                Text(IDC_LIST_SOURCE), path))
             SetText(IDC_LIST_SOURCE, path);
         return true;
     }
@@ -43,7 +43,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     ProjectSettings& s_;
     dlg::CFolderLine folderLine_;
 };

@@ -8,9 +8,10 @@
 // OUT_FILE receives "result=ok" or "result=cancel" and then one field=value
 // line per setting. "walk PATH check|create OUT_FILE" writes the folder rule
 // result instead; "listurls FILE OUT_FILE" the other sources a list file gives.
+// clang-format off
 #include <windows.h>
-
 #include <objbase.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
@@ -79,9 +80,8 @@ std::string Describe(const ks::ProjectSettings& s) {
       << "\nsequential=" << s.sequential.load() << "\nfolder=" << s.folder
       << "\nsegments=" << s.segments.load() << "\nautoMirror=" << s.autoMirror.load()
       << "\npingFastest=" << s.pingFastest.load() << "\ndisabled=" << s.disabled.load()
-      << "\nsource=" << s.source << "\nmirrorFile=" << s.mirrorFile
-      << "\nuserName=" << s.userName << "\npassword=" << s.password
-      << "\nuploadMode=" << s.uploadMode.load() << "\n";
+      << "\nsource=" << s.source << "\nmirrorFile=" << s.mirrorFile << "\nuserName=" << s.userName
+      << "\npassword=" << s.password << "\nuploadMode=" << s.uploadMode.load() << "\n";
     return o.str();
 }
 

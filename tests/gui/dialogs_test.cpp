@@ -15,10 +15,11 @@ namespace {
 
 // One run of kestrune_dialog_host.
 class Host {
-public:
+  public:
     ~Host() {
         if (pi_.hProcess) {
-            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 9);
+            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(pi_.hProcess, 9);
             CloseHandle(pi_.hProcess);
             CloseHandle(pi_.hThread);
         }
@@ -53,12 +54,14 @@ public:
         return r;
     }
 
-private:
+  private:
     PROCESS_INFORMATION pi_{};
     std::string out_;
 };
 
-void SetItem(HWND dlg, int id, const std::string& text) { SetText(GetDlgItem(dlg, id), text); }
+void SetItem(HWND dlg, int id, const std::string& text) {
+    SetText(GetDlgItem(dlg, id), text);
+}
 bool IsChecked(HWND dlg, int id) {
     return SendMessageA(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -302,12 +305,17 @@ GUI_TEST(OptionsDialogWritesItsKeysAtOnce) {
         const char* section;
         const char* key;
         const char* value;
-    } want[] = {{"Limits", "limit", "no"},          {"Limits", "maxfiles", "5"},
-                {"Limits", "wait", "30"},           {"Download", "useExt", "yes"},
+    } want[] = {{"Limits", "limit", "no"},
+                {"Limits", "maxfiles", "5"},
+                {"Limits", "wait", "30"},
+                {"Download", "useExt", "yes"},
                 {"Download", "ExtProg", "C:\\tools\\scan.exe"},
-                {"Download", "ExtParams", "/quiet"}, {"Download", "useWav", "no"},
-                {"Download", "acceleration", "7"},  {"Download", "automirrorcheck", "no"},
-                {"Download", "checkfast", "yes"},   {"Download", "dontaskme", "yes"}};
+                {"Download", "ExtParams", "/quiet"},
+                {"Download", "useWav", "no"},
+                {"Download", "acceleration", "7"},
+                {"Download", "automirrorcheck", "no"},
+                {"Download", "checkfast", "yes"},
+                {"Download", "dontaskme", "yes"}};
     for (const auto& w : want) CHECK_EQ(Ini(home, w.section, w.key), std::string(w.value));
 }
 

@@ -25,7 +25,8 @@ struct Remote {
     Remote(HWND w, std::size_t size) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        process =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process) mem = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
     }
     ~Remote() {
@@ -61,7 +62,9 @@ BOOL CALLBACK FindTopProc(HWND w, LPARAM lp) {
 
 }  // namespace
 
-Registrar::Registrar(const char* name, TestFn fn) { Tests().push_back({name, fn}); }
+Registrar::Registrar(const char* name, TestFn fn) {
+    Tests().push_back({name, fn});
+}
 
 void Fail(const char* file, int line, const std::string& what) {
     ++g_failures;
@@ -80,8 +83,8 @@ bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
 std::string MakeTempFolder(const std::string& tag) {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
-    std::string dir = std::string(base) + "ksgui_" + tag + "_" + std::to_string(GetCurrentProcessId()) +
-                      "_" + std::to_string(GetTickCount());
+    std::string dir = std::string(base) + "ksgui_" + tag + "_" +
+                      std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
     CreateDirectoryA(dir.c_str(), nullptr);
     g_tempFolders.push_back(dir);
     return dir;
@@ -118,10 +121,12 @@ std::string BuildFolder() {
 
 HWND FindTop(DWORD pid, const std::string& cls, const std::string& title, int timeoutMs) {
     FindState s{pid, cls, title, nullptr};
-    WaitUntil([&] {
-        EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&s));
-        return s.found != nullptr;
-    }, timeoutMs);
+    WaitUntil(
+        [&] {
+            EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&s));
+            return s.found != nullptr;
+        },
+        timeoutMs);
     return s.found;
 }
 
@@ -131,20 +136,22 @@ HWND FindDialog(DWORD pid, const std::string& title, int timeoutMs) {
 
 HWND FindMessageBox(DWORD pid, const std::string& text, int timeoutMs) {
     HWND found = nullptr;
-    WaitUntil([&] {
-        FindState s{pid, "#32770", "", nullptr};
-        HWND w = nullptr;
-        while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
-            DWORD p = 0;
-            GetWindowThreadProcessId(w, &p);
-            if (p == pid && IsWindowVisible(w) && DialogHasText(w, text)) {
-                found = w;
-                return true;
+    WaitUntil(
+        [&] {
+            FindState s{pid, "#32770", "", nullptr};
+            HWND w = nullptr;
+            while ((w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr) {
+                DWORD p = 0;
+                GetWindowThreadProcessId(w, &p);
+                if (p == pid && IsWindowVisible(w) && DialogHasText(w, text)) {
+                    found = w;
+                    return true;
+                }
             }
-        }
-        (void)s;
-        return false;
-    }, timeoutMs);
+            (void)s;
+            return false;
+        },
+        timeoutMs);
     return found;
 }
 
@@ -171,7 +178,9 @@ bool ClickId(HWND parent, int id) {
     return true;
 }
 
-int ListCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+int ListCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
 
 std::string ListText(HWND list, int row, int column) {
     Remote r(list, sizeof(LVITEMA) + 1024);
