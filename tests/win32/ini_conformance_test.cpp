@@ -1,8 +1,7 @@
 // Our INI store against the platform's private-profile functions: the same
 // files, the same questions, the same answers.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "app/ini_store.h"
 #include "platform/files.h"
@@ -39,9 +38,15 @@ void OurApply(const std::string& path, const IniWriteOp& op) {
     ks::IniFile f;
     f.Load(path);
     switch (op.kind) {
-        case IniWriteOp::Set: f.Set(op.section, op.key, op.value); break;
-        case IniWriteOp::DeleteKey: f.Delete(op.section, op.key); break;
-        case IniWriteOp::DeleteSection: f.DeleteSection(op.section); break;
+        case IniWriteOp::Set:
+            f.Set(op.section, op.key, op.value);
+            break;
+        case IniWriteOp::DeleteKey:
+            f.Delete(op.section, op.key);
+            break;
+        case IniWriteOp::DeleteSection:
+            f.DeleteSection(op.section);
+            break;
     }
     f.Save();
 }
@@ -71,8 +76,8 @@ TEST(IniConformance, ReadsMatchThePlatform) {
             // closing quote, answering 254. We answer all 255.
             if (file.name == "quoted-edges" && q.key == "k2") continue;
             EXPECT_EQ(doc.Get(q.section, q.key, q.def), PlatformRead(path, q))
-                << "file " << file.name << ", [" << q.section << "] " << q.key << " def '"
-                << q.def << "'";
+                << "file " << file.name << ", [" << q.section << "] " << q.key << " def '" << q.def
+                << "'";
         }
     }
 }
