@@ -20,7 +20,7 @@ struct ExternalProgram {
 };
 
 class Runtime {
-  public:
+public:
     Atom<std::int32_t> retryWaitSeconds{10};  // "Limits" "wait"
     Atom<std::int32_t> timeoutSeconds{180};   // "Limits" "timeout"
     Atom<std::int32_t> keepAliveSeconds{60};
@@ -36,7 +36,7 @@ class Runtime {
 
     std::int64_t TimeoutMs() const { return std::int64_t(timeoutSeconds.load()) * 1000; }
 
-  private:
+private:
     template <class T>
     T Locked(const T& v) const {
         std::lock_guard<std::mutex> g(mu_);

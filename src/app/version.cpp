@@ -1,7 +1,5 @@
 #include "app/version.h"
 
 namespace ks {
-const char* ProductTitle() {
-    return "Kestrune v3.0";
-}
+const char* ProductTitle() { return "Kestrune v3.0"; }
 }  // namespace ks
