@@ -10,6 +10,7 @@
 #include "app/settings_keys.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "projects/project_store.h"
 #include "support/temp_dir.h"
 
 using ks::Settings;
