@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 #include "transfer/ftp_listing.h"
 #include "transfer/ftp_pasv.h"
-#include "transfer/ftp_temp_stubs.h"
 
 namespace ks {
 

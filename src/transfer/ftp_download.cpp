@@ -9,7 +9,7 @@
 #include "transfer/dispatch.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"
-#include "transfer/ftp_temp_stubs.h"
+#include "transfer/segments.h"
 #include "transfer/url.h"
 
 namespace ks {

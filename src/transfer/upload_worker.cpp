@@ -43,15 +43,6 @@ bool LoadList(const std::string& path, std::vector<std::string>& entries) {
     return true;
 }
 
-void EndWorker(CProject& project, std::unique_ptr<CFtpClient>& client) {
-    DropClient(project, client);
-    project.active = false;
-    project.queued = false;
-    const bool destroy = project.deleteFiles || project.deleteWhenDone;
-    project.workerRunning = false;
-    if (destroy) delete &project;
-}
-
 }  // namespace
 
 int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
@@ -157,17 +148,13 @@ int UploadWorker(CProject& project) {
     project.loggedOn = false;
     project.cancelViaConnection = false;
     if (!plat::SocketLayerInit()) {
-        project.queued = false;
-        const bool destroy = project.deleteWhenDone.load();
-        project.workerRunning = false;
-        if (destroy) delete &project;
+        EndWorker(&project);
         return 0;
     }
     std::vector<std::string> entries;
     if (!LoadList(project.GetText(&ProjectSettings::source), entries)) {
-        project.active = false;
-        project.queued = false;
-        project.workerRunning = false;
+        // The row keeps its last state: no event, no save.
+        EndWorker(&project);
         return 0;
     }
     project.settings.seqTo = static_cast<std::int32_t>(entries.size());
@@ -211,7 +198,8 @@ int UploadWorker(CProject& project) {
     project.rate = 0;
     NotifyActivity(false);
     SaveProject(project);
-    EndWorker(project, client);
+    DropClient(project, client);
+    EndWorker(&project);  // the project may be gone after this
     return 0;
 }
 
