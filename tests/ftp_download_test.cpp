@@ -29,7 +29,7 @@ bool Has(const std::vector<std::string>& v, const std::string& s) {
 }
 
 class FtpDownloadTest : public ks::test::FtpTestBase {
-protected:
+  protected:
     std::string Url(const ScriptedFtpServer& s) {
         return "ftp://127.0.0.1:" + std::to_string(s.Port()) + "/pub/file.bin";
     }
@@ -64,13 +64,19 @@ TEST_F(FtpDownloadTest, FreshAndResumedBothModes) {
             EXPECT_EQ(p.settings.totalSize.load(), (std::int64_t)content_.size());
             std::vector<std::string> c = server.CommandsUpTo("QUIT");
             ASSERT_GE(c.size(), 5u);
-            const std::vector<std::string> tail = {
-                "TYPE I", "REST 100", "REST 0", passive ? "PASV" : c[c.size() - 4],
-                "REST " + std::to_string(have), "RETR /pub/file.bin", "QUIT"};
+            const std::vector<std::string> tail = {"TYPE I",
+                                                   "REST 100",
+                                                   "REST 0",
+                                                   passive ? "PASV" : c[c.size() - 4],
+                                                   "REST " + std::to_string(have),
+                                                   "RETR /pub/file.bin",
+                                                   "QUIT"};
             ASSERT_GE(c.size(), tail.size());
             EXPECT_EQ(std::vector<std::string>(c.end() - tail.size(), c.end()), tail);
             EXPECT_TRUE(Has(c, "LIST /pub/file.bin"));
-            if (!passive) EXPECT_EQ(c[c.size() - 4].rfind("PORT 127,0,0,1,", 0), 0u);
+            if (!passive) {
+                EXPECT_EQ(c[c.size() - 4].rfind("PORT 127,0,0,1,", 0), 0u);
+            }
         }
     }
 }
@@ -181,7 +187,9 @@ TEST_F(FtpDownloadTest, StopFromAnotherThreadEndsPromptly) {
         p.CancelBlocking();
         worker.join();
         EXPECT_TRUE(done);
-        if (rc == 0) EXPECT_EQ(p.result.load(), ResultNetwork) << "cancelled, not refused";
+        if (rc == 0) {
+            EXPECT_EQ(p.result.load(), ResultNetwork) << "cancelled, not refused";
+        }
         EXPECT_LT(plat::FileSize(Local()).value_or(0), 4 << 20);
     }
 }

@@ -18,7 +18,7 @@ namespace {
 
 // The project reaches the client (to abort it) only while this lives.
 class ClientScope {
-public:
+  public:
     explicit ClientScope(CProject& p) : p_(p), client_(std::make_unique<CFtpClient>(p)) {
         p_.SetClient(client_.get());
     }
@@ -29,7 +29,7 @@ public:
     CFtpClient& operator*() { return *client_; }
     CFtpClient* operator->() { return client_.get(); }
 
-private:
+  private:
     CProject& p_;
     std::unique_ptr<CFtpClient> client_;
 };
@@ -122,7 +122,8 @@ int FtpDownload(CProject& project, const std::string& url) {
         ok = WithClientOpen(project, [&] {
             return client->Transfer(parts.path, project.localPath, passive, true, true);
         });
-        if (plat::FileSize(project.localPath).value_or(-1) == 0) plat::RemoveFile(project.localPath);
+        if (plat::FileSize(project.localPath).value_or(-1) == 0)
+            plat::RemoveFile(project.localPath);
         if (!ok && project.result == ResultOk && client->failure != FtpFailure::LocalFile &&
             client->failure != FtpFailure::Stopped && !project.stopRequested)
             project.result = ResultIncomplete;  // e.g. RETR refused: no file arrived

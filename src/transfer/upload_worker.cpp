@@ -45,8 +45,8 @@ bool LoadList(const std::string& path, std::vector<std::string>& entries) {
 
 }  // namespace
 
-int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
-              const std::string& localPath, bool last) {
+int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std::string& localPath,
+              bool last) {
     project.clientOpen = false;
     UrlParts parts;
     if (!SplitUrl(project.GetText(&ProjectSettings::url), parts) ||
@@ -57,9 +57,9 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
     std::string dir = parts.path;
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     dir += '/';
-    FtpLogonParams logon = FtpLogonFor(parts, GlobalRuntime().Proxy(),
-                                       project.GetText(&ProjectSettings::userName),
-                                       project.GetText(&ProjectSettings::password));
+    FtpLogonParams logon =
+        FtpLogonFor(parts, GlobalRuntime().Proxy(), project.GetText(&ProjectSettings::userName),
+                    project.GetText(&ProjectSettings::password));
 
     project.localPath = localPath;
     const auto localSize = plat::FileSize(localPath);
@@ -125,8 +125,8 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
         if (!resume) project.settings.savedProgress = 0;
         project.bytesDone = project.settings.savedProgress.load();
         NotifyRow(project, StatusEvent::Transferring);
-        ok = WithClientOpen(project,
-                            [&] { return client->Transfer(remote, localPath, passive, false, resume); });
+        ok = WithClientOpen(
+            project, [&] { return client->Transfer(remote, localPath, passive, false, resume); });
         if (!ok && project.result >= 0 && client->failure != FtpFailure::LocalFile &&
             client->failure != FtpFailure::Stopped && !project.stopRequested)
             project.result = ResultIncomplete;  // STOR refused or the server lost data
@@ -142,7 +142,8 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
     return ok;
 }
 
-int UploadWorker(CProject& project) {
+int UploadWorker(CProject* projectPtr) {
+    CProject& project = *projectPtr;
     std::unique_ptr<CFtpClient> client;
     project.workerRunning = true;
     project.loggedOn = false;
@@ -191,7 +192,7 @@ int UploadWorker(CProject& project) {
         }
     }
 
-    StatusEvent final = project.result < 0     ? StatusEvent::Error
+    StatusEvent final = project.result < 0      ? StatusEvent::Error
                         : project.stopRequested ? StatusEvent::Stopped
                                                 : StatusEvent::Completed;
     NotifyRow(project, final);
