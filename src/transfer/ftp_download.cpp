@@ -16,6 +16,9 @@ namespace ks {
 
 namespace {
 
+// How long "Error" stays on the row after a failed logon.
+constexpr std::int64_t kErrorPauseMs = 2000;
+
 // The project reaches the client (to abort it) only while this lives.
 class ClientScope {
   public:
@@ -41,6 +44,11 @@ int WithClientOpen(CProject& p, F&& call) {
     int r = call();
     p.clientOpen = false;
     return r;
+}
+
+void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
+    const std::int64_t end = plat::MonotonicMs() + ms;
+    while (!p.stopRequested && plat::MonotonicMs() < end) plat::SleepMs(50);
 }
 
 bool ParentStopping(const CProject& p) {
@@ -83,7 +91,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     NotifyRow(project, StatusEvent::Connecting);
     if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
         NotifyRow(project, StatusEvent::Error);
-        plat::SleepMs(2000);
+        PauseUnlessStopped(project, kErrorPauseMs);
         return 0;
     }
     if (project.hidden) {
