@@ -193,3 +193,45 @@ TEST_F(FtpDownloadTest, StopFromAnotherThreadEndsPromptly) {
         EXPECT_LT(plat::FileSize(Local()).value_or(0), 4 << 20);
     }
 }
+
+TEST_F(FtpDownloadTest, SegmentWorkerWritesOnlyBytesThatFitItsParent) {
+    struct Case {
+        const char* what;
+        std::int64_t parentTotal;
+        bool restRefused;
+        bool written;
+    } cases[] = {
+        {"sizes match", 50000, false, true},
+        {"another file on this server", 40000, false, false},
+        {"no offset possible", 50000, true, false},
+    };
+    const std::int64_t start = 20000;
+    for (const Case& c : cases) {
+        FtpBehaviour b;
+        b.restRefused = c.restRefused;
+        ScriptedFtpServer server(b);
+        server.PutFile("/pub/file.bin", content_);
+        UsePassive(true);
+        CProject parent;
+        Prepare(parent);
+        parent.settings.totalSize = c.parentTotal;
+        CSegment node(start, "20000_file.bin", SegmentState::Active);
+        CProject worker;
+        Prepare(worker);
+        worker.segmentWorker = true;
+        worker.parentProject = &parent;
+        worker.servedSegment = &node;
+        const std::string segmentFile = dir_.File("20000_file.bin");
+        plat::RemoveFile(segmentFile);
+        FtpDownload(worker, Url(server));  // a segment worker's outcome is judged by its data
+        std::string got;
+        plat::ReadWholeFile(segmentFile, got);
+        if (c.written) {
+            EXPECT_TRUE(got == content_.substr(start)) << c.what;
+            EXPECT_EQ(node.bytesDone.load(), 50000 - start);
+            EXPECT_TRUE(Has(server.Commands(), "REST 20000"));
+        } else {
+            EXPECT_TRUE(got.empty()) << c.what;
+        }
+    }
+}
