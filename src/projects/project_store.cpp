@@ -102,7 +102,8 @@ bool IsPlainName(const std::string& name) {
 // Segment files listed in the .cac file that still exist, as Stopped nodes.
 void ReadSegmentFile(CProject& p) {
     ProjectSettings s = p.Snapshot();
-    if (s.segments <= 0 || s.segmentFile.empty()) return;
+    // A search's segmentFile names its results page, never a segment list.
+    if (s.segments <= 0 || s.segmentFile.empty() || s.Kind() == ProjectKind::Search) return;
     std::string text;
     if (!plat::ReadWholeFile(s.segmentFile, text)) return;
     std::lock_guard<std::mutex> g(p.segmentList.Mutex());
@@ -280,7 +281,10 @@ bool SaveProject(CProject& p) {
         !plat::WriteFileAtomic(s.projectFile, FormatProjectFile(s, line8))) {
         return false;
     }
-    if (s.segments > 0 && !s.segmentFile.empty()) WriteList(s.segmentFile, SegmentNames(p));
+    // A search's segmentFile is its results page: never overwrite it with a list.
+    if (s.segments > 0 && !s.segmentFile.empty() && s.Kind() != ProjectKind::Search) {
+        WriteList(s.segmentFile, SegmentNames(p));
+    }
     if (s.Kind() == ProjectKind::Download) {
         std::string mir = EnsureMirrorFile(p, plat::DirName(s.projectFile));
         std::vector<std::string> mirrors = p.Mirrors();
