@@ -17,15 +17,16 @@ namespace ks {
 
 namespace {
 
-void NewClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
-    client = std::make_unique<CFtpClient>(p);
-    p.SetClient(client.get());
-}
-
 void DropClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
     p.clientOpen = false;
-    p.SetClient(nullptr);
+    p.SetClient(nullptr);  // a stop can no longer reach the client about to go
     client.reset();
+}
+
+void NewClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
+    DropClient(p, client);
+    client = std::make_unique<CFtpClient>(p);
+    p.SetClient(client.get());
 }
 
 template <class F>
