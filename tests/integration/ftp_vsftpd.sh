@@ -1,6 +1,6 @@
 # kestrune-cli against a real vsftpd: download, resume, segmented download,
 # upload with resume and overwrite, and upload after SIGKILL.
-source "$KESTRUNE_ROOT/tests/integration/lib.sh"
+source "$KESTRUNE_ROOT/tests/integration/common.bash"
 W="$KI_WORK"
 R="$W/ftproot"
 mkdir -p "$R/pub" "$R/upload" "$W/home" "$W/down" "$W/local"

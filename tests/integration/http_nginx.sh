@@ -1,6 +1,6 @@
 # kestrune-cli against a real nginx: fresh download, pause and resume with a
 # ranged request, resume after SIGKILL, error statuses.
-source "$KESTRUNE_ROOT/tests/integration/lib.sh"
+source "$KESTRUNE_ROOT/tests/integration/common.bash"
 W="$KI_WORK"
 mkdir -p "$W/www/sub" "$W/home" "$W/down"
 head -c 3000000 /dev/urandom > "$W/www/small.bin"

@@ -1,6 +1,6 @@
 # An FTP upload killed with SIGKILL at random moments and restarted each time
 # must leave a byte-identical file on the server.
-source "$KESTRUNE_ROOT/tests/integration/lib.sh"
+source "$KESTRUNE_ROOT/tests/integration/common.bash"
 W="$KI_WORK"
 R="$W/ftproot"
 mkdir -p "$R/upload" "$W/home" "$W/local"

@@ -1,6 +1,6 @@
 # The Windows build of kestrune-cli, run under Wine, against a real nginx:
 # the same engine on the Win32 side of the platform seam.
-source "$KESTRUNE_ROOT/tests/integration/lib.sh"
+source "$KESTRUNE_ROOT/tests/integration/common.bash"
 EXE="$KESTRUNE_ROOT/build/win64/kestrune-cli.exe"
 if [ ! -f "$EXE" ]; then fail "win64 kestrune-cli.exe is built"; exit 1; fi
 source "$KESTRUNE_ROOT/scripts/wine-env.sh" "it-$$"
