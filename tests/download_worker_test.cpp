@@ -140,10 +140,11 @@ TEST_F(DownloadWorkerTest, FailuresThatEndTheProject) {
         std::int32_t attemptLimit;
         std::size_t attempts;
     } cases[] = {
-        {"4xx is not retried", -5, 0, 1},
-        {"5xx is retried five times", -6, 0, 6},
+        {"4xx is not retried", ResultHttpClientError, 0, 1},
+        {"local file error is not retried", ResultFileError, 0, 1},
+        {"5xx is retried five times", ResultHttpServerError, 0, 6},
         {"attempt limit", ResultNetwork, 3, 3},
-        {"attempt limit counts server errors", -6, 2, 2},
+        {"attempt limit counts server errors", ResultHttpServerError, 2, 2},
     };
     for (const Case& c : cases) {
         fetched.clear();
@@ -204,8 +205,12 @@ TEST_F(DownloadWorkerTest, CompletedFileRunsTheAfterDownloadAction) {
     EXPECT_EQ(ran, std::vector<std::string>{"/tmp/f"});
 
     ran.clear();
-    project.segmentWorker = true;
-    Run();
+    // A segment worker hands itself back through its save and is destroyed at its end.
+    auto* worker = new CProject(project.Snapshot());
+    worker->segmentWorker = true;
+    worker->workerRunning = true;
+    worker->localPath = "/tmp/f";
+    DownloadWorker(worker);
     EXPECT_TRUE(ran.empty()) << "segment workers leave that to their parent";
 }
 

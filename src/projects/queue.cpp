@@ -5,10 +5,11 @@
 #include "app/runtime.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "projects/project_store_stub.h"
+#include "projects/project_store.h"
 #include "projects/worker_threads.h"
 #include "transfer/download_worker.h"
-#include "transfer/segments_stub.h"
+#include "transfer/segments.h"
+#include "transfer/upload_worker.h"
 
 namespace ks {
 namespace {
@@ -31,6 +32,7 @@ void TickRate(CProject& x, std::int64_t now) {
 ProjectQueue::ProjectQueue(QueueHost& host) : host_(host) {
     workers_[0] = [](CProject* p) { DownloadWorker(p); };
     workers_[1] = workers_[0];
+    workers_[2] = [](CProject* p) { UploadWorker(*p); };
     SetRowSink(this);
 }
 

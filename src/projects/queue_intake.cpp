@@ -1,6 +1,7 @@
 // The queue's entrances and exit: URLs from outside, the hidden keep-alive
 // fetcher, and the shut-down of every project.
-#include "projects/project_store_stub.h"
+#include "app/runtime.h"
+#include "projects/project_store.h"
 #include "projects/queue.h"
 #include "projects/worker_threads.h"
 
@@ -61,7 +62,7 @@ std::optional<std::size_t> ProjectQueue::AddUrl(const std::string& url, bool sta
     s.segments = o.acceleration;
     s.autoMirror = o.autoMirror ? 1 : 0;
     s.pingFastest = o.checkFast ? 1 : 0;
-    CProject* p = CreateProject(s, true);
+    CProject* p = CreateProject(s, true, GlobalRuntime().ProgramFolder()).release();
     if (!p) return std::nullopt;
 
     host_.AddToUrlHistory(trimmed);

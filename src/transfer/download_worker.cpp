@@ -6,19 +6,22 @@
 #include "platform/clock.h"
 #include "platform/socket.h"
 #include "projects/project.h"
-#include "projects/project_store_stub.h"
+#include "projects/project_store.h"
 #include "projects/status_event.h"
 #include "projects/worker_threads.h"
 #include "transfer/dispatch.h"
-#include "transfer/segments_stub.h"
+#include "transfer/external_program.h"
+#include "transfer/segments.h"
 #include "transfer/url.h"
 
 namespace ks {
 namespace {
 
-// Answers of the HTTP client for 4xx and 5xx status lines.
-constexpr std::int32_t kResultClientError = -5;
-constexpr std::int32_t kResultServerError = -6;
+// Failures that a retry cannot mend: the server refused the request, or the
+// local file cannot be written.
+bool IsFinal(std::int32_t r) {
+    return r == ResultHttpClientError || r == ResultFileError;
+}
 
 std::mutex& HooksMu() {
     static std::mutex mu;
@@ -117,7 +120,12 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
                 s.seqFrom.fetch_add(1);
                 CleanupSegments(p);
                 NotifyRow(p, StatusEvent::Completed);
-                if (!segmentWorker && h.afterDownload) h.afterDownload(p.localPath);
+                if (!segmentWorker) {
+                    if (h.afterDownload)
+                        h.afterDownload(p.localPath);
+                    else
+                        RunExternalProgram(p.localPath);
+                }
             }
             p.result.store(0);
             if (i < s.seqTo.load()) SaveProject(p);
@@ -128,8 +136,8 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
                 break;
             }
             // A refusal by the server will not change on a retry.
-            if (r == kResultClientError) break;
-            serverErrors = (r == kResultServerError) ? serverErrors + 1 : 0;
+            if (IsFinal(r)) break;
+            serverErrors = (r == ResultHttpServerError) ? serverErrors + 1 : 0;
             if (serverErrors > kMaxServerErrorRetries) break;
             const std::int32_t limit = p.attemptLimit.load();
             if (limit > 0 && ++failedAttempts >= limit) break;
