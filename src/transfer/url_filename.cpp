@@ -15,20 +15,7 @@ constexpr std::size_t kMaxKeptExtension = 32;
 
 bool IsForbidden(unsigned char c) {
     if (c < 0x20 || c == 0x7f) return true;
-    switch (c) {
-        case '<':
-        case '>':
-        case ':':
-        case '"':
-        case '/':
-        case '\\':
-        case '|':
-        case '?':
-        case '*':
-            return true;
-        default:
-            return false;
-    }
+    return std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 char Upper(char c) {

@@ -36,23 +36,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 // Characters that may not stand literally in the host or path of a URL.
 bool IsUnsafe(unsigned char c) {
     if (c < 0x20 || c >= 0x7f) return true;
-    switch (c) {
-        case ' ':
-        case '"':
-        case '&':
-        case '<':
-        case '>':
-        case '[':
-        case ']':
-        case '^':
-        case '`':
-        case '{':
-        case '|':
-        case '}':
-            return true;
-        default:
-            return false;
-    }
+    return std::string_view(" \"&<>[]^`{|}").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {

@@ -1,8 +1,11 @@
 // Win32 side of the process seam.
 #include "platform/process.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// needs the types windows.h declares
+#include <shellapi.h>
+
+#include <shellapi.h>
 
 #include <vector>
 

@@ -1,8 +1,11 @@
 // Win32 side of the sound seam.
 #include "platform/sound.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// needs the types windows.h declares
+#include <mmsystem.h>
+
+#include <mmsystem.h>
 
 namespace ks::plat {
 
