@@ -59,18 +59,19 @@ struct Parser {
         if (!ParseInt(v, out, min)) return Fail("option " + opt + ": bad number '" + v + "'");
         return true;
     }
-    bool SeriesOption() {
+    bool SeriesOption(bool urlSeen) {
         Series s;
         if (!Number("--series", s.from, 0) || !Number("--series", s.to, 0) ||
             !Number("--series", s.digits, 1))
             return false;
         if (s.digits > 65535) return Fail("option --series: at most 65535 digits");
-        // RIGHT is optional: it is there when the URL still follows it.
-        if (i + 1 < a.size() && !IsOption(a[i + 1]) && PositionalAfter(a, i + 2)) s.right = a[++i];
+        // RIGHT is optional: it is there when the URL was given before or still follows.
+        if (i + 1 < a.size() && !IsOption(a[i + 1]) && (urlSeen || PositionalAfter(a, i + 2)))
+            s.right = a[++i];
         r.series = s;
         return true;
     }
-    bool CommandOption(const std::string& opt) {
+    bool CommandOption(const std::string& opt, std::size_t positionals) {
         const Command c = r.command;
         if (opt == "--help" || opt == "-h") return r.help = true;
         if (opt == "--home") return Value(opt, r.home);
@@ -80,7 +81,7 @@ struct Parser {
             std::int32_t n = 0;
             if (opt == "--segments") return Number(opt, n, 0) && (r.segments = n, true);
             if (opt == "--retries") return Number(opt, n, 0) && (r.retries = n, true);
-            if (opt == "--series") return SeriesOption();
+            if (opt == "--series") return SeriesOption(positionals > 0);
         }
         if (c == Command::Upload) {
             if (opt == "--user") return Value(opt, r.user);
@@ -157,7 +158,7 @@ struct Parser {
             if (!optionsDone && s == "--") {
                 optionsDone = true;
             } else if (!optionsDone && IsOption(s)) {
-                if (!CommandOption(s)) return r;
+                if (!CommandOption(s, rest.size())) return r;
             } else {
                 Positional(s, rest);
             }
