@@ -133,6 +133,8 @@ public:
     std::string cookieText;  // worker-owned
     std::string cookieHost;  // worker-owned: the host cookieText came from
     std::atomic<std::int32_t> result{0};
+    // Failed attempts after which the worker gives up with "Error"; 0: never.
+    std::atomic<std::int32_t> attemptLimit{0};
     std::atomic<std::int32_t> imageBase{4};
     std::atomic<std::int64_t> bytesDone{0};
     std::atomic<std::int64_t> bytesSinceTick{0};

@@ -1,8 +1,5 @@
-// TEMPORARY: declarations owned by the download worker's branch, until merged.
+// TEMPORARY: the FTP files still include this; it now forwards to the real headers.
 #pragma once
-
-namespace ks {
-class CProject;
-void RetryWait(CProject& project);
-void EndWorker(CProject* project);
-}  // namespace ks
+#include "projects/worker_threads.h"
+#include "transfer/download_worker.h"
+#include "transfer/segments.h"

@@ -28,3 +28,27 @@ void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& sc
 }
 
 }  // namespace ks
+
+namespace ks {
+
+bool AnySegmentActive(CProject& project) {
+    std::lock_guard<std::mutex> g(project.segmentList.Mutex());
+    for (const auto& node : project.segmentList.Nodes())
+        if (node->state.load() == SegmentState::Active) return true;
+    return false;
+}
+
+void CleanupSegments(CProject&) {}
+
+void StopSegments(CProject& project) {
+    std::lock_guard<std::mutex> g(project.segmentList.Mutex());
+    for (const auto& node : project.segmentList.Nodes()) {
+        node->stopAsked = true;
+        if (CProject* w = node->worker.load()) {
+            w->stopRequested = true;
+            w->CancelBlocking();
+        }
+    }
+}
+
+}  // namespace ks

@@ -38,3 +38,15 @@ bool SegmentMustStop(CProject& worker);
 void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& scratch);
 
 }  // namespace ks
+
+namespace ks {
+
+// The segment engine's side of the download worker's end sequence.
+// True while any segment of the project is transferring.
+bool AnySegmentActive(CProject& project);
+// After a completed file: removes the finished segments and their files.
+void CleanupSegments(CProject& project);
+// Asks every segment worker of the project to stop.
+void StopSegments(CProject& project);
+
+}  // namespace ks
