@@ -24,6 +24,8 @@ public:
     Atom<std::int32_t> retryWaitSeconds{10};  // "Limits" "wait"
     Atom<std::int32_t> timeoutSeconds{180};   // "Limits" "timeout"
     Atom<std::int32_t> keepAliveSeconds{60};
+    // The "Error" pause before a retry countdown (tests shorten it).
+    Atom<std::int32_t> errorPauseMs{2000};
 
     std::string ProgramFolder() const { return Locked(programFolder_); }
     void SetProgramFolder(std::string s) { Store(programFolder_, std::move(s)); }

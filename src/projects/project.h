@@ -123,6 +123,8 @@ public:
     std::atomic<bool> resumable{false};
     std::string cookieText;  // worker-owned
     std::atomic<std::int32_t> result{0};
+    // Failed attempts after which the worker gives up with "Error"; 0: never.
+    std::atomic<std::int32_t> attemptLimit{0};
     std::atomic<std::int32_t> imageBase{4};
     std::atomic<std::int64_t> bytesDone{0};
     std::atomic<std::int64_t> bytesSinceTick{0};

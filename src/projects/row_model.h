@@ -1,0 +1,61 @@
+// The job list in memory: the rows in queue order, each with its project and
+// the texts a view shows. Worker threads update texts through the queue's
+// RefreshRow; a view reads snapshots whenever the change counter moves. Nothing
+// here waits on a view: the change callback must return at once (the Win32
+// list posts itself a message, the terminal just notes the counter).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "projects/row_text.h"
+
+namespace ks {
+
+class CProject;
+
+struct RowSnapshot {
+    CProject* project = nullptr;  // identity only; never dereference without the queue's say
+    RowTexts texts;
+};
+
+class RowModel {
+public:
+    // Structure (UI thread).
+    void Insert(std::size_t index, CProject* project, RowTexts texts);
+    void Append(CProject* project, RowTexts texts);
+    bool Remove(CProject* project);
+    // Moves row `from` so that it ends up at index `to` (both in range).
+    bool Move(std::size_t from, std::size_t to);
+
+    // Any thread. False when the project has no row (deleted meanwhile).
+    bool Update(CProject* project, const RowTexts& texts);
+    bool Contains(CProject* project) const;
+
+    std::size_t Count() const;
+    std::optional<std::size_t> IndexOf(CProject* project) const;
+    CProject* ProjectAt(std::size_t index) const;
+    std::vector<CProject*> Projects() const;
+    std::optional<RowTexts> TextsAt(std::size_t index) const;
+    std::vector<RowSnapshot> Snapshot() const;
+
+    // Bumped on every change; a view redraws when it differs from what it drew.
+    std::uint64_t Version() const { return version_.load(); }
+    // Called after each change, from the thread that made it, without the lock.
+    void SetOnChange(std::function<void()> callback);
+
+private:
+    void Changed();
+
+    mutable std::mutex mu_;
+    std::vector<RowSnapshot> rows_;
+    std::atomic<std::uint64_t> version_{0};
+    std::mutex cbMu_;
+    std::function<void()> onChange_;
+};
+
+}  // namespace ks

@@ -1,0 +1,244 @@
+#include "transfer/download_worker.h"
+
+#include <mutex>
+
+#include "app/runtime.h"
+#include "platform/clock.h"
+#include "platform/socket.h"
+#include "projects/project.h"
+#include "projects/project_store_stub.h"
+#include "projects/status_event.h"
+#include "projects/worker_threads.h"
+#include "transfer/dispatch.h"
+#include "transfer/segments_stub.h"
+#include "transfer/url.h"
+
+namespace ks {
+namespace {
+
+// Answers of the HTTP client for 4xx and 5xx status lines.
+constexpr std::int32_t kResultClientError = -5;
+constexpr std::int32_t kResultServerError = -6;
+
+std::mutex& HooksMu() {
+    static std::mutex mu;
+    return mu;
+}
+WorkerHooks& HooksSlot() {
+    static WorkerHooks hooks;
+    return hooks;
+}
+
+// Sleeps up to ms, returning early once a stop is requested.
+void SleepUnlessStopped(CProject& p, std::int64_t ms) {
+    const std::int64_t end = plat::MonotonicMs() + ms;
+    for (;;) {
+        if (p.stopRequested.load()) return;
+        const std::int64_t left = end - plat::MonotonicMs();
+        if (left <= 0) return;
+        plat::SleepMs(std::min<std::int64_t>(left, 50));
+    }
+}
+
+int Dispatch(const WorkerHooks& h, CProject& p, const std::string& url) {
+    return h.dispatch ? h.dispatch(p, url) : DispatchUrl(p, url);
+}
+
+void RunHidden(CProject& p, const WorkerHooks& h) {
+    p.result.store(0);
+    p.cancelViaConnection.store(true);
+    NotifyActivity(true);
+    if (!p.stopRequested.load()) Dispatch(h, p, p.GetText(&ProjectSettings::url));
+    SleepUnlessStopped(p, 1000);
+    NotifyActivity(false);
+    const bool rearm = !p.deleteWhenDone.load();
+    std::int64_t seconds = GlobalRuntime().keepAliveSeconds.load();
+    if (seconds == 0) seconds = 60;
+    EndWorker(&p);
+    if (rearm && h.keepAliveDone) h.keepAliveDone(seconds * 1000);
+}
+
+// Follows redirects and merge restarts. A redirect is a new target; a merge
+// restarts the URL just requested, so only redirects count towards the cap.
+int FetchAgain(CProject& p, const WorkerHooks& h, const std::string& u, int ok, bool& gaveUp) {
+    int redirects = 0;
+    while (p.result.load() == ResultFetchAgain && !p.stopRequested.load()) {
+        p.result.store(0);
+        p.nextUrl = ResolveLocation(u, p.nextUrl);
+        if (p.nextUrl != p.requestedUrl && ++redirects > kMaxRedirects) {
+            p.result.store(ResultNetwork);
+            gaveUp = true;
+            return 0;
+        }
+        ok = Dispatch(h, p, p.nextUrl);
+    }
+    return ok;
+}
+
+void DownloadLoop(CProject& p, const WorkerHooks& h) {
+    ProjectSettings& s = p.settings;
+    const bool sequential = s.sequential.load() != 0;
+    if (!sequential) {
+        s.seqFrom = 1;
+        s.seqTo = 1;
+    }
+    const bool segmentWorker = p.segmentWorker.load();
+    int failedAttempts = 0;
+    int serverErrors = 0;
+    p.result.store(0);
+    for (std::int64_t i = s.seqFrom.load(); i <= s.seqTo.load(); ++i) {
+        p.result.store(0);
+        if (p.stopRequested.load()) {
+            p.active.store(false);
+            break;
+        }
+        std::string u = p.GetText(&ProjectSettings::url);
+        if (s.seqDigits.load() != 0 && sequential)
+            u = SequenceUrl(u, i, s.seqDigits.load(), p.GetText(&ProjectSettings::seqSuffix));
+        p.SetCurrentUrl(u);
+        if (h.mirrorLookup) h.mirrorLookup(p);
+        p.nextUrl.clear();
+        p.noMoreSegments.store(false);
+
+        int ok = Dispatch(h, p, u);
+        p.rate.store(0);
+        if (segmentWorker) {
+            ok = 1;
+            p.result.store(0);
+        }
+        bool gaveUp = false;
+        ok = FetchAgain(p, h, u, ok, gaveUp);
+        if (gaveUp) break;
+
+        const std::int32_t r = p.result.load();
+        if (ok) {
+            serverErrors = 0;
+            if (!WaitForSegments(p)) {
+                s.seqFrom.fetch_add(1);
+                CleanupSegments(p);
+                NotifyRow(p, StatusEvent::Completed);
+                if (!segmentWorker && h.afterDownload) h.afterDownload(p.localPath);
+            }
+            p.result.store(0);
+            if (i < s.seqTo.load()) SaveProject(p);
+        } else if (r < 0) {
+            if (p.stopRequested.load()) {
+                p.active.store(false);
+                if (r != ResultInvalidUrl) p.result.store(0);
+                break;
+            }
+            // A refusal by the server will not change on a retry.
+            if (r == kResultClientError) break;
+            serverErrors = (r == kResultServerError) ? serverErrors + 1 : 0;
+            if (serverErrors > kMaxServerErrorRetries) break;
+            const std::int32_t limit = p.attemptLimit.load();
+            if (limit > 0 && ++failedAttempts >= limit) break;
+            p.result.store(0);
+            RetryWait(p);
+            --i;  // the same number again
+        } else {
+            serverErrors = 0;
+        }
+    }
+}
+
+void RunList(CProject& p, const WorkerHooks& h) {
+    if (h.urlList) {
+        h.urlList(p);
+    } else {
+        p.result.store(ResultNetwork);  // no list support in this build
+    }
+}
+
+void Finish(CProject& p) {
+    const bool stopped = WaitForSegments(p);
+    const std::int32_t r = p.result.load();
+    StatusEvent event;
+    if (r == ResultInvalidUrl) {
+        event = StatusEvent::InvalidUrl;
+    } else if (r < 0) {
+        event = StatusEvent::Error;
+    } else if (stopped) {
+        event = StatusEvent::Stopped;
+    } else {
+        CleanupSegments(p);
+        event = StatusEvent::Completed;
+    }
+    NotifyRow(p, event);
+    if (p.settings.segments.load() > 0) {
+        if (p.pingThread.load()) {
+            p.CancelPing();
+            p.SetPingConnection(nullptr);
+        }
+        StopSegments(p);
+    }
+    p.rate.store(0);
+    NotifyActivity(false);
+    SaveProject(p);
+    EndWorker(&p);
+}
+
+}  // namespace
+
+void SetWorkerHooks(WorkerHooks hooks) {
+    std::lock_guard<std::mutex> g(HooksMu());
+    HooksSlot() = std::move(hooks);
+}
+
+WorkerHooks GetWorkerHooks() {
+    std::lock_guard<std::mutex> g(HooksMu());
+    return HooksSlot();
+}
+
+void RetryWait(CProject& p) {
+    if (p.segmentWorker.load()) return;
+    const std::int32_t n = GlobalRuntime().retryWaitSeconds.load();
+    NotifyRow(p, StatusEvent::Error);
+    SleepUnlessStopped(p, GlobalRuntime().errorPauseMs.load());
+    for (std::int32_t k = 0; k < n; ++k) {
+        p.retryCountdown.store(n - k);
+        NotifyRow(p, StatusEvent::Retrying);
+        SleepUnlessStopped(p, 1000);
+        if (p.stopRequested.load()) break;
+    }
+    p.retryCountdown.store(0);
+}
+
+bool WaitForSegments(CProject& p) {
+    if (p.settings.segments.load() > 0) {
+        while (AnySegmentActive(p)) {
+            p.mergeFlag.store(true);
+            plat::SleepMs(50);
+        }
+    }
+    p.mergeFlag.store(false);
+    return p.stopRequested.load();
+}
+
+int DownloadWorker(CProject* project) {
+    CProject& p = *project;
+    // The queue marks the project running before this thread exists; a stop that
+    // came first still ends through EndWorker, which may destroy the project.
+    if (p.stopRequested.load()) {
+        EndWorker(project);
+        return 0;
+    }
+    p.workerRunning.store(true);
+    if (!plat::SocketLayerInit()) {
+        EndWorker(project);
+        return 0;
+    }
+    const WorkerHooks h = GetWorkerHooks();
+    if (p.hidden.load()) {
+        RunHidden(p, h);
+        return 0;
+    }
+    if (p.settings.Kind() == ProjectKind::UrlListGrab && !p.segmentWorker.load())
+        RunList(p, h);
+    else
+        DownloadLoop(p, h);
+    Finish(p);
+    return 0;
+}
+
+}  // namespace ks
