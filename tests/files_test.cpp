@@ -1,6 +1,7 @@
+#include "platform/files.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
 #include "support/temp_dir.h"
 
 using namespace ks::plat;

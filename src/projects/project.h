@@ -134,11 +134,20 @@ public:
     std::string localPath;              // worker-owned
     std::string nextUrl;                // worker-owned
     std::string requestedUrl;           // worker-owned
-    SegmentList segmentList;            // own lock inside
+    // Own lock inside. A segment worker (owned by its node through
+    // CSegment::worker) ends with SaveProject, which detaches it from its node
+    // under this lock; after that it must not touch its parent any more. Its
+    // workerRunning is set before its thread is launched, so that the parent's
+    // destruction can tell a worker about to run from one that never will.
+    SegmentList segmentList;
     CSegment* servedSegment = nullptr;  // segment worker: its node
     std::atomic<std::int64_t> lastTick{0};
 
 private:
+    void ReleaseSegments();
+    void DeleteProjectFiles();
+    static void DeleteSearchResults(const ProjectSettings& s);
+
     std::string currentUrl_;
     std::vector<std::string> mirrors_;
     std::mutex cancelMu_;

@@ -1,0 +1,245 @@
+#include "projects/project.h"
+
+#include <utility>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+
+namespace ks {
+
+namespace {
+
+// Destruction waits on other threads (the project's own worker, the mirror
+// lookup, segment workers asked to stop); they only have to notice a flag or a
+// cancelled socket, so a short poll is enough.
+constexpr std::int64_t kWaitStepMs = 5;
+
+void RemoveIfNamed(const std::string& path) {
+    if (!path.empty()) plat::RemoveFile(path);
+}
+
+// A plain file name: nothing that could lead the deletion out of its folder.
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name) {
+        if (c == '/' || c == '\\') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CProject::CProject() {
+    ResetRuntime();
+}
+
+CProject::CProject(const ProjectSettings& s) {
+    ResetRuntime();
+    std::lock_guard<std::mutex> g(mu);
+    settings = s;
+}
+
+void CProject::ResetRuntime() {
+    active = false;
+    queued = false;
+    stopRequested = false;
+    workerRunning = false;
+    deleteFiles = false;
+    hidden = false;
+    deleteWhenDone = false;
+    segmentWorker = false;
+    resumable = false;
+    result = 0;
+    bytesDone = 0;
+    bytesSinceTick = 0;
+    lastTick = 0;
+    mergeFlag = false;
+    loggedOn = false;
+    noMoreSegments = false;
+    cookiePending = false;
+    nextMirror = 0;
+    pingThread = false;
+    clientOpen = false;
+    parentProject = nullptr;
+    servedSegment = nullptr;
+    cookieText.clear();
+    cancelViaConnection = true;
+    imageBase = 4;
+    rate = 0.001;
+    retryCountdown = 5;
+    {
+        std::lock_guard<std::mutex> g(mu);
+        mirrors_.clear();
+    }
+    std::lock_guard<std::mutex> g(cancelMu_);
+    connection_ = nullptr;
+    client_ = nullptr;
+    pingConnection_ = nullptr;
+}
+
+std::string CProject::GetText(std::string ProjectSettings::*field) const {
+    std::lock_guard<std::mutex> g(mu);
+    return settings.*field;
+}
+
+void CProject::SetText(std::string ProjectSettings::*field, std::string value) {
+    std::lock_guard<std::mutex> g(mu);
+    settings.*field = std::move(value);
+}
+
+ProjectSettings CProject::Snapshot() const {
+    std::lock_guard<std::mutex> g(mu);
+    return settings;
+}
+
+std::string CProject::CurrentUrl() const {
+    std::lock_guard<std::mutex> g(mu);
+    return currentUrl_;
+}
+
+void CProject::SetCurrentUrl(std::string u) {
+    std::lock_guard<std::mutex> g(mu);
+    currentUrl_ = std::move(u);
+}
+
+std::vector<std::string> CProject::Mirrors() const {
+    std::lock_guard<std::mutex> g(mu);
+    return mirrors_;
+}
+
+void CProject::SetMirrors(std::vector<std::string> m) {
+    std::lock_guard<std::mutex> g(mu);
+    mirrors_ = std::move(m);
+}
+
+void CProject::SetConnection(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    connection_ = c;
+}
+
+void CProject::SetClient(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    client_ = c;
+}
+
+void CProject::SetPingConnection(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    pingConnection_ = c;
+}
+
+void CProject::CancelBlocking() {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    if (cancelViaConnection) {
+        if (connection_) connection_->Cancel();
+    } else if (clientOpen && client_) {
+        client_->Cancel();
+    }
+}
+
+void CProject::CancelPing() {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    if (pingConnection_) pingConnection_->Cancel();
+}
+
+// Segment workers still running are asked to stop and waited for: each one
+// reads this project (its parent) and its node until it detaches itself at its
+// end (SaveProject), so neither may vanish under it. A worker that is not
+// running is destroyed here, since nobody else owns it.
+void CProject::ReleaseSegments() {
+    std::vector<CSegment*> pending;
+    {
+        std::lock_guard<std::mutex> g(segmentList.Mutex());
+        for (const auto& node : segmentList.Nodes()) {
+            node->stopAsked = true;
+            CProject* w = node->worker.load();
+            if (!w) continue;
+            if (w->workerRunning) {
+                w->stopRequested = true;
+                w->CancelBlocking();
+                pending.push_back(node.get());
+            } else {
+                node->worker = nullptr;
+                delete w;
+            }
+        }
+    }
+    while (!pending.empty()) {
+        plat::SleepMs(kWaitStepMs);
+        std::lock_guard<std::mutex> g(segmentList.Mutex());
+        for (std::size_t i = 0; i < pending.size();) {
+            CSegment* node = pending[i];
+            CProject* w = node->worker.load();
+            if (w && !w->workerRunning) {
+                // Ended without detaching itself: nobody set deleteWhenDone, so it is ours.
+                node->worker = nullptr;
+                delete w;
+                w = nullptr;
+            }
+            if (!w) {
+                pending[i] = pending.back();
+                pending.pop_back();
+            } else {
+                ++i;
+            }
+        }
+    }
+    std::string folder = GetText(&ProjectSettings::folder);
+    std::lock_guard<std::mutex> g(segmentList.Mutex());
+    if (deleteFiles) {
+        for (const auto& node : segmentList.Nodes()) {
+            if (IsPlainName(node->fileName)) {
+                plat::RemoveFile(plat::JoinPath(folder, node->fileName));
+            }
+        }
+    }
+    segmentList.Clear();
+}
+
+void CProject::DeleteProjectFiles() {
+    ProjectSettings s = Snapshot();
+    RemoveIfNamed(s.projectFile);
+    switch (s.Kind()) {
+        case ProjectKind::Download:
+            RemoveIfNamed(s.segmentFile);
+            RemoveIfNamed(s.mirrorFile);
+            break;
+        case ProjectKind::UrlListGrab:
+            RemoveIfNamed(s.segmentFile);
+            break;
+        case ProjectKind::FtpUpload:
+            RemoveIfNamed(s.segmentFile);
+            RemoveIfNamed(s.source);
+            break;
+        case ProjectKind::Search:
+            DeleteSearchResults(s);
+            break;
+    }
+}
+
+// A search keeps its results page and frameset in its folder, and the offline
+// copies in a folder named after the frameset page. segmentFile is a bare name
+// here, so it is only ever taken relative to the results folder.
+void CProject::DeleteSearchResults(const ProjectSettings& s) {
+    if (s.folder.empty()) return;
+    if (IsPlainName(s.fileName)) plat::RemoveFile(plat::JoinPath(s.folder, s.fileName));
+    if (IsPlainName(s.segmentFile)) plat::RemoveFile(plat::JoinPath(s.folder, s.segmentFile));
+    std::size_t dot = s.fileName.find('.');
+    if (dot == std::string::npos) return;
+    std::string stem = s.fileName.substr(0, dot);
+    if (!IsPlainName(stem)) return;
+    std::string copies = plat::JoinPath(s.folder, stem);
+    for (const std::string& name : plat::ListFiles(copies, ".html")) {
+        plat::RemoveFile(plat::JoinPath(copies, name));
+    }
+    plat::RemoveDir(copies);
+}
+
+CProject::~CProject() {
+    stopRequested = true;
+    // Our own worker and lookup may still hold nodes of the list; let them end first.
+    while (workerRunning || pingThread) plat::SleepMs(kWaitStepMs);
+    ReleaseSegments();
+    if (deleteFiles) DeleteProjectFiles();
+}
+
+}  // namespace ks

@@ -1,0 +1,370 @@
+#include "projects/project_store.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <mutex>
+#include <set>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+
+namespace ks {
+
+namespace {
+
+constexpr int kProjectFileLines = 22;
+
+// A line break inside a value would end its line early and shift every later
+// line of the file; a NUL would cut it short for C-string readers.
+std::string Clean(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        if (c != '\r' && c != '\n' && c != '\0') out += c;
+    }
+    return out;
+}
+
+// The decimal number at the start of s (blanks and a sign allowed before the
+// digits); 0 when there is none, saturated when it does not fit.
+std::int64_t LeadingNumber(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+    std::int64_t v = 0;
+    const char* first = s.data() + i;
+    auto [end, ec] = std::from_chars(first, s.data() + s.size(), v);
+    if (ec == std::errc::result_out_of_range) {
+        v = std::numeric_limits<std::int64_t>::max();
+    } else if (ec != std::errc() || end == first) {
+        return 0;
+    }
+    return negative ? -v : v;
+}
+
+std::int32_t LeadingInt32(std::string_view s) {
+    std::int64_t v = LeadingNumber(s);
+    v = std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(v);
+}
+
+// Lines as a text-mode reader sees them: a carriage return before the line
+// feed is dropped and a last line without a line feed still counts.
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t lf = text.find('\n', pos);
+        std::size_t end = lf == std::string::npos ? text.size() : lf;
+        std::string line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        if (lf == std::string::npos) break;
+        pos = lf + 1;
+    }
+    return lines;
+}
+
+// Entries of a list file: pieces up to each line feed, kept byte for byte.
+std::vector<std::string> ListEntries(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    for (std::size_t lf; (lf = text.find('\n', pos)) != std::string::npos; pos = lf + 1) {
+        out.push_back(text.substr(pos, lf - pos));
+    }
+    return out;
+}
+
+bool WriteList(const std::string& path, const std::vector<std::string>& entries) {
+    std::string text;
+    for (const std::string& e : entries) {
+        text += Clean(e);
+        text += '\n';
+    }
+    return plat::WriteFileAtomic(path, text);
+}
+
+std::string NumberedName(const std::string& dir, std::int64_t n, const char* ext) {
+    return plat::JoinPath(dir, std::to_string(n) + ext);
+}
+
+// A name from a .cac line is joined to the download folder and may later be
+// deleted, so it has to stay inside that folder.
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of("/\\") == std::string::npos;
+}
+
+// Segment files listed in the .cac file that still exist, as Stopped nodes.
+void ReadSegmentFile(CProject& p) {
+    ProjectSettings s = p.Snapshot();
+    // A search's segmentFile names its results page, never a segment list.
+    if (s.segments <= 0 || s.segmentFile.empty() || s.Kind() == ProjectKind::Search) return;
+    std::string text;
+    if (!plat::ReadWholeFile(s.segmentFile, text)) return;
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    for (const std::string& line : TextLines(text)) {
+        if (!IsPlainName(line)) continue;
+        auto size = plat::FileSize(plat::JoinPath(s.folder, line));
+        std::int64_t start = LeadingNumber(line);
+        if (!size || start < 0) continue;
+        p.segmentList.Insert(std::make_unique<CSegment>(start, line, SegmentState::Stopped, *size));
+    }
+}
+
+std::vector<std::string> SegmentNames(CProject& p) {
+    std::vector<std::string> names;
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    for (const auto& node : p.segmentList.Nodes()) {
+        auto same = [&](const std::string& n) {
+            return n.size() == node->fileName.size() &&
+                   std::equal(n.begin(), n.end(), node->fileName.begin(), [](char a, char b) {
+                       return std::tolower(static_cast<unsigned char>(a)) ==
+                              std::tolower(static_cast<unsigned char>(b));
+                   });
+        };
+        if (std::none_of(names.begin(), names.end(), same)) names.push_back(node->fileName);
+    }
+    return names;
+}
+
+// The end of a segment worker: its progress goes back to the node it served
+// and it lets go of the node, all under the parent's list lock, so that the
+// parent's destruction sees either an attached, running worker or none.
+bool SaveSegmentWorker(CProject& w) {
+    CProject* parent = w.parentProject;
+    CSegment* node = w.servedSegment;
+    if (parent && node) {
+        std::string folder = parent->GetText(&ProjectSettings::folder);
+        std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
+        const auto& nodes = parent->segmentList.Nodes();
+        bool listed = std::any_of(nodes.begin(), nodes.end(),
+                                  [node](const auto& n) { return n.get() == node; });
+        if (listed && node->worker.load() == &w) {
+            node->bytesDone = w.bytesDone.load();
+            if (node->doNotReuse) {
+                if (IsPlainName(node->fileName)) {
+                    plat::RemoveFile(plat::JoinPath(folder, node->fileName));
+                }
+                node->bytesDone = 0;
+            }
+            node->state = SegmentState::Stopped;
+            node->worker = nullptr;
+        }
+    }
+    w.deleteWhenDone = true;
+    return true;
+}
+
+// The .mir name is handed out on the first save that needs it; the check and
+// the assignment happen under the project's lock so two savers agree on one.
+std::string EnsureMirrorFile(CProject& p, const std::string& projectsDir) {
+    std::lock_guard<std::mutex> g(p.mu);
+    if (p.settings.mirrorFile.empty()) {
+        std::int64_t n = NewProjectNumber(projectsDir, {".mir"});
+        p.settings.mirrorFile = NumberedName(projectsDir, n, ".mir");
+    }
+    return p.settings.mirrorFile;
+}
+
+// Temporaries of replacements a crash interrupted.
+void RemoveStaleTemporaries(const std::string& dir) {
+    static const char* const kPatterns[] = {".kpr.tmp", ".cac.tmp", ".mir.tmp", ".lst.tmp"};
+    for (const std::string& name : plat::ListFiles(dir, "")) {
+        for (const char* pat : kPatterns) {
+            if (name.find(pat) != std::string::npos) {
+                plat::RemoveFile(plat::JoinPath(dir, name));
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::string ProjectsFolder(const std::string& programFolder) {
+    return plat::JoinPath(programFolder, "Projects");
+}
+
+std::int64_t NewProjectNumber(const std::string& projectsDir,
+                              const std::vector<std::string>& exts) {
+    static std::mutex mu;
+    static std::set<std::string> handedOut;
+    std::lock_guard<std::mutex> g(mu);
+    for (std::int64_t n = plat::NowSeconds();; ++n) {
+        bool taken = false;
+        for (const std::string& ext : exts) {
+            std::string path = NumberedName(projectsDir, n, ext.c_str());
+            if (handedOut.count(path) || plat::FileExists(path)) taken = true;
+        }
+        if (taken) continue;
+        for (const std::string& ext : exts)
+            handedOut.insert(NumberedName(projectsDir, n, ext.c_str()));
+        return n;
+    }
+}
+
+std::string FormatProjectFile(const ProjectSettings& s, std::int64_t line8) {
+    auto num = [](std::int64_t v) { return std::to_string(v); };
+    const std::string lines[kProjectFileLines] = {
+        Clean(s.url),       Clean(s.fileName),   Clean(s.seqSuffix),   num(s.seqDigits),
+        Clean(s.folder),    num(s.seqFrom),      num(s.seqTo),         num(line8),
+        num(s.totalSize),   Clean(s.source),     num(s.kind),          Clean(s.userName),
+        Clean(s.password),  num(s.uploadMode),   num(s.sequential),    num(s.position),
+        num(s.disabled),    num(s.segments),     Clean(s.segmentFile), num(s.autoMirror),
+        num(s.pingFastest), Clean(s.mirrorFile),
+    };
+    std::string text;
+    for (const std::string& l : lines) {
+        text += l;
+        text += '\n';
+    }
+    return text;
+}
+
+ProjectSettings ParseProjectFile(const std::string& text) {
+    std::vector<std::string> l = TextLines(text);
+    l.resize(kProjectFileLines);
+    ProjectSettings s;
+    s.url = l[0];
+    s.fileName = l[1];
+    s.seqSuffix = l[2];
+    s.seqDigits = LeadingInt32(l[3]);
+    s.folder = l[4];
+    s.seqFrom = LeadingInt32(l[5]);
+    s.seqTo = LeadingInt32(l[6]);
+    s.savedProgress = LeadingNumber(l[7]);
+    s.totalSize = LeadingNumber(l[8]);
+    s.source = l[9];
+    s.kind = LeadingInt32(l[10]);
+    s.userName = l[11];
+    s.password = l[12];
+    s.uploadMode = LeadingInt32(l[13]);
+    s.sequential = LeadingInt32(l[14]);
+    s.position = LeadingInt32(l[15]);
+    s.disabled = LeadingInt32(l[16]);
+    s.segments = LeadingInt32(l[17]);
+    s.segmentFile = l[18];
+    s.autoMirror = LeadingInt32(l[19]);
+    s.pingFastest = LeadingInt32(l[20]);
+    s.mirrorFile = l[21];
+    return s;
+}
+
+std::unique_ptr<CProject> CreateProject(ProjectSettings settings, bool assignNewFiles,
+                                        const std::string& programFolder) {
+    if (assignNewFiles) {
+        std::string dir = ProjectsFolder(programFolder);
+        plat::MakeDirs(dir);
+        std::int64_t n = NewProjectNumber(dir, {".kpr", ".cac"});
+        settings.projectFile = NumberedName(dir, n, ".kpr");
+        settings.segmentFile = NumberedName(dir, n, ".cac");
+    }
+    auto p = std::make_unique<CProject>(settings);
+    ReadSegmentFile(*p);
+    LoadProjectMirrors(*p);
+    p->rate = 0;
+    if (assignNewFiles) SaveProject(*p);
+    return p;
+}
+
+bool SaveProject(CProject& p) {
+    if (p.segmentWorker) return SaveSegmentWorker(p);
+    ProjectSettings s = p.Snapshot();
+    std::int64_t line8 =
+        s.Kind() == ProjectKind::Search ? s.savedProgress.load() : p.bytesDone.load();
+    if (s.projectFile.empty() ||
+        !plat::WriteFileAtomic(s.projectFile, FormatProjectFile(s, line8))) {
+        return false;
+    }
+    // A search's segmentFile is its results page: never overwrite it with a list.
+    if (s.segments > 0 && !s.segmentFile.empty() && s.Kind() != ProjectKind::Search) {
+        WriteList(s.segmentFile, SegmentNames(p));
+    }
+    if (s.Kind() == ProjectKind::Download) {
+        std::string mir = EnsureMirrorFile(p, plat::DirName(s.projectFile));
+        std::vector<std::string> mirrors = p.Mirrors();
+        if (!mirrors.empty() && s.segments > 0) WriteList(mir, mirrors);
+    }
+    return true;
+}
+
+std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFolder,
+                                                    void* ownerList) {
+    std::vector<std::unique_ptr<CProject>> projects;
+    std::string dir = ProjectsFolder(programFolder);
+    if (!plat::MakeDirs(dir)) return projects;
+    RemoveStaleTemporaries(dir);
+    for (const std::string& name : plat::ListFiles(dir, ".kpr")) {
+        std::string path = plat::JoinPath(dir, name);
+        std::string text;
+        if (!plat::ReadWholeFile(path, text)) continue;
+        ProjectSettings s = ParseProjectFile(text);
+        s.projectFile = path;
+        s.ownerList = ownerList;
+        auto p = CreateProject(s, false, programFolder);
+        if (s.Kind() == ProjectKind::Download) p->bytesDone = s.savedProgress.load();
+        bool finished = static_cast<std::uint32_t>(s.seqTo.load()) <
+                        static_cast<std::uint32_t>(s.seqFrom.load());
+        p->imageBase = finished ? 5 : 4;
+        projects.push_back(std::move(p));
+    }
+    std::stable_sort(projects.begin(), projects.end(), [](const auto& a, const auto& b) {
+        return a->settings.position.load() < b->settings.position.load();
+    });
+    for (std::size_t i = 0; i < projects.size(); ++i) {
+        projects[i]->settings.position = static_cast<std::int32_t>(i);
+    }
+    return projects;
+}
+
+bool WriteUploadList(CProject& project, const std::vector<std::string>& paths,
+                     const std::string& programFolder) {
+    std::string path;
+    {
+        std::lock_guard<std::mutex> g(project.mu);
+        if (project.settings.source.empty()) {
+            std::string dir = ProjectsFolder(programFolder);
+            plat::MakeDirs(dir);
+            project.settings.source = NumberedName(dir, NewProjectNumber(dir, {".lst"}), ".lst");
+        }
+        path = project.settings.source;
+    }
+    return WriteList(path, paths);
+}
+
+std::vector<std::string> ReadUploadList(const std::string& path) {
+    std::string text;
+    if (!plat::ReadWholeFile(path, text)) return {};
+    return ListEntries(text);
+}
+
+std::vector<std::string> ReadMirrorList(const std::string& path) {
+    return ReadUploadList(path);
+}
+
+bool WriteMirrorList(const std::string& path, const std::vector<std::string>& mirrors) {
+    return WriteList(path, mirrors);
+}
+
+void LoadProjectMirrors(CProject& p) {
+    ProjectSettings s = p.Snapshot();
+    if (s.Kind() != ProjectKind::Download || s.mirrorFile.empty()) return;
+    p.nextMirror = 0;
+    p.SetMirrors(ReadMirrorList(s.mirrorFile));
+}
+
+bool StoreProjectMirrors(CProject& project, std::vector<std::string> mirrors,
+                         const std::string& programFolder) {
+    std::string dir = ProjectsFolder(programFolder);
+    plat::MakeDirs(dir);
+    std::string path = EnsureMirrorFile(project, dir);
+    project.SetMirrors(mirrors);
+    return WriteMirrorList(path, mirrors);
+}
+
+}  // namespace ks

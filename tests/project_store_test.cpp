@@ -1,0 +1,388 @@
+#include "projects/project_store.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+using namespace ks;
+namespace plat = ks::plat;
+
+namespace {
+
+constexpr std::int64_t kBig = (std::int64_t(1) << 32) + 12345;
+
+ProjectSettings Sample(ProjectKind kind, const std::string& folder) {
+    ProjectSettings s;
+    s.position = 7;
+    s.url = "http://example.test/dir/file name.zip?a=1";
+    s.seqSuffix = "_part.rar";
+    s.seqDigits = 3;
+    s.seqFrom = 12;
+    s.seqTo = 40;
+    s.savedProgress = 98765;
+    s.totalSize = kBig;
+    s.folder = folder;
+    s.fileName = "file name.zip";
+    s.source = plat::JoinPath(folder, "list.txt");
+    s.password = "pa ss\\word";
+    s.userName = "anonymous";
+    s.kind = static_cast<std::int32_t>(kind);
+    s.uploadMode = 1;
+    s.sequential = 1;
+    s.disabled = 1;
+    s.autoMirror = 1;
+    s.pingFastest = 0;
+    s.segments = 4;
+    return s;
+}
+
+void ExpectSameSettings(const ProjectSettings& a, const ProjectSettings& b, const char* what) {
+    EXPECT_EQ(a.url, b.url) << what;
+    EXPECT_EQ(a.seqSuffix, b.seqSuffix) << what;
+    EXPECT_EQ(a.seqDigits, b.seqDigits) << what;
+    EXPECT_EQ(a.seqFrom, b.seqFrom) << what;
+    EXPECT_EQ(a.seqTo, b.seqTo) << what;
+    EXPECT_EQ(a.totalSize, b.totalSize) << what;
+    EXPECT_EQ(a.folder, b.folder) << what;
+    EXPECT_EQ(a.projectFile, b.projectFile) << what;
+    EXPECT_EQ(a.fileName, b.fileName) << what;
+    EXPECT_EQ(a.source, b.source) << what;
+    EXPECT_EQ(a.mirrorFile, b.mirrorFile) << what;
+    EXPECT_EQ(a.password, b.password) << what;
+    EXPECT_EQ(a.userName, b.userName) << what;
+    EXPECT_EQ(a.kind, b.kind) << what;
+    EXPECT_EQ(a.uploadMode, b.uploadMode) << what;
+    EXPECT_EQ(a.sequential, b.sequential) << what;
+    EXPECT_EQ(a.disabled, b.disabled) << what;
+    EXPECT_EQ(a.autoMirror, b.autoMirror) << what;
+    EXPECT_EQ(a.pingFastest, b.pingFastest) << what;
+    EXPECT_EQ(a.segments, b.segments) << what;
+    EXPECT_EQ(a.segmentFile, b.segmentFile) << what;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    ASSERT_TRUE(plat::WriteFileAtomic(path, text));
+}
+
+}  // namespace
+
+TEST(ProjectStore, EveryFieldRoundTripsForEachKind) {
+    struct Case {
+        ProjectKind kind;
+        std::int64_t bytesDone;
+        std::int64_t wantBytesDone;      // after reload
+        std::int64_t wantSavedProgress;  // after reload
+    };
+    const Case cases[] = {
+        {ProjectKind::Download, kBig + 1, kBig + 1, kBig + 1},
+        {ProjectKind::UrlListGrab, 555, 0, 555},
+        {ProjectKind::FtpUpload, 666, 0, 666},
+        {ProjectKind::Search, 777, 0, 98765},
+    };
+    for (const Case& c : cases) {
+        ks::test::TempDir dir;
+        const char* what = nullptr;
+        std::string name = "kind " + std::to_string(int(c.kind));
+        what = name.c_str();
+        auto p = CreateProject(Sample(c.kind, dir.path()), true, dir.path());
+        p->bytesDone = c.bytesDone;
+        ASSERT_TRUE(SaveProject(*p)) << what;
+        ProjectSettings want = p->Snapshot();
+        EXPECT_EQ(want.mirrorFile.empty(), c.kind != ProjectKind::Download) << what;
+
+        auto loaded = LoadProjects(dir.path());
+        ASSERT_EQ(loaded.size(), 1u) << what;
+        ProjectSettings got = loaded[0]->Snapshot();
+        ExpectSameSettings(got, want, what);
+        EXPECT_EQ(got.position, 0) << "renumbered; " << what;
+        EXPECT_EQ(loaded[0]->bytesDone, c.wantBytesDone) << what;
+        EXPECT_EQ(got.savedProgress, c.wantSavedProgress) << what;
+        EXPECT_EQ(loaded[0]->rate.load(), 0.0) << what;
+    }
+}
+
+TEST(ProjectStore, HandWrittenProjectFileLoads) {
+    ks::test::TempDir dir;
+    std::string projects = ProjectsFolder(dir.path());
+    ASSERT_TRUE(plat::MakeDirs(projects));
+    WriteText(plat::JoinPath(projects, "1000.kpr"),
+              "http://h/a.zip\na.zip\n\n1\nC:\\Down\n1\n1\n5000\n10000\n\n0\n\n\n0\n0\n3\n0\n2\n"
+              "C:\\K\\Projects\\1000.cac\n1\n1\nC:\\K\\Projects\\1000.mir\n");
+    // Written by a text editor: CRLF, and cut short after line 7.
+    WriteText(plat::JoinPath(projects, "2000.kpr"),
+              "http://h/b.zip\r\nb.zip\r\n\r\n2\r\nD\r\n4\r\n9");
+
+    auto loaded = LoadProjects(dir.path());
+    ASSERT_EQ(loaded.size(), 2u);
+    ProjectSettings a = loaded[1]->Snapshot();  // position 3 sorts after position 0
+    EXPECT_EQ(a.url, "http://h/a.zip");
+    EXPECT_EQ(a.folder, "C:\\Down");
+    EXPECT_EQ(a.totalSize, 10000);
+    EXPECT_EQ(loaded[1]->bytesDone, 5000);
+    EXPECT_EQ(a.segments, 2);
+    EXPECT_EQ(a.segmentFile, "C:\\K\\Projects\\1000.cac");
+    EXPECT_EQ(a.mirrorFile, "C:\\K\\Projects\\1000.mir");
+    EXPECT_EQ(a.projectFile, plat::JoinPath(projects, "1000.kpr"));
+
+    ProjectSettings b = loaded[0]->Snapshot();
+    EXPECT_EQ(b.url, "http://h/b.zip");
+    EXPECT_EQ(b.seqDigits, 2);
+    EXPECT_EQ(b.seqFrom, 4);
+    EXPECT_EQ(b.seqTo, 9);
+    EXPECT_EQ(b.totalSize, 0);
+    EXPECT_EQ(b.userName, "");
+    EXPECT_EQ(b.segments, 0);
+}
+
+TEST(ProjectStore, ReloadOrderAndRowImage) {
+    struct Row {
+        std::int32_t position, seqFrom, seqTo;
+        int image;
+    };
+    // Saved positions out of order; the series test compares unsigned.
+    const Row rows[] = {{5, 3, 2, 5}, {1, 1, 1, 4}, {3, 1, -1, 4}, {9, -1, 5, 5}};
+    ks::test::TempDir dir;
+    for (const Row& r : rows) {
+        ProjectSettings s = Sample(ProjectKind::Download, dir.path());
+        s.position = r.position;
+        s.seqFrom = r.seqFrom;
+        s.seqTo = r.seqTo;
+        CreateProject(s, true, dir.path());
+    }
+    auto loaded = LoadProjects(dir.path());
+    ASSERT_EQ(loaded.size(), 4u);
+    const int order[] = {1, 2, 0, 3};  // rows sorted by saved position
+    for (int i = 0; i < 4; ++i) {
+        const Row& r = rows[order[i]];
+        EXPECT_EQ(loaded[i]->settings.position, i);
+        EXPECT_EQ(loaded[i]->settings.seqFrom, r.seqFrom) << i;
+        EXPECT_EQ(loaded[i]->imageBase, r.image) << i;
+    }
+}
+
+TEST(ProjectStore, NumbersAreUniqueWithinOneSecond) {
+    ks::test::TempDir dir;
+    std::vector<std::unique_ptr<CProject>> made(40);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = t; i < 40; i += 4) {
+                made[i] =
+                    CreateProject(Sample(ProjectKind::Download, dir.path()), true, dir.path());
+            }
+        });
+    }
+    for (auto& t : threads) t.join();
+    std::set<std::string> kpr, mir;
+    for (auto& p : made) {
+        kpr.insert(p->GetText(&ProjectSettings::projectFile));
+        mir.insert(p->GetText(&ProjectSettings::mirrorFile));
+        EXPECT_TRUE(plat::FileExists(p->GetText(&ProjectSettings::projectFile)));
+    }
+    EXPECT_EQ(kpr.size(), 40u);
+    EXPECT_EQ(mir.size(), 40u);
+    EXPECT_EQ(LoadProjects(dir.path()).size(), 40u);
+}
+
+TEST(ProjectStore, LineBreaksInValuesDoNotShiftLines) {
+    ks::test::TempDir dir;
+    ProjectSettings s = Sample(ProjectKind::FtpUpload, dir.path());
+    s.password = "sec\nret\r";
+    s.userName = std::string("us\0er", 5);
+    auto p = CreateProject(s, true, dir.path());
+    ASSERT_TRUE(WriteUploadList(*p, {"/a/b.txt", "/a/c\nd.txt"}, dir.path()));
+    ASSERT_TRUE(SaveProject(*p));
+
+    auto loaded = LoadProjects(dir.path());
+    ASSERT_EQ(loaded.size(), 1u);
+    ProjectSettings got = loaded[0]->Snapshot();
+    EXPECT_EQ(got.password, "secret");
+    EXPECT_EQ(got.userName, "user");
+    EXPECT_EQ(got.uploadMode, 1) << "the line after the password stays in place";
+    EXPECT_EQ(got.mirrorFile, "");
+    EXPECT_EQ(ReadUploadList(got.source), (std::vector<std::string>{"/a/b.txt", "/a/cd.txt"}));
+}
+
+TEST(ProjectStore, ListFilesIgnoreTextAfterTheLastLineFeed) {
+    ks::test::TempDir dir;
+    WriteText(dir.File("m.mir"), "http://a/x.zip\nhttp://b/x.zip");
+    EXPECT_EQ(ReadMirrorList(dir.File("m.mir")), std::vector<std::string>{"http://a/x.zip"});
+    WriteText(dir.File("m.mir"), "u1\r\n\nu3\n");
+    EXPECT_EQ(ReadMirrorList(dir.File("m.mir")), (std::vector<std::string>{"u1\r", "", "u3"}));
+    EXPECT_TRUE(ReadUploadList(dir.File("missing.lst")).empty());
+}
+
+TEST(ProjectStore, MirrorFileWrittenOnlyWithMirrorsAndSegments) {
+    ks::test::TempDir dir;
+    for (int segments : {0, 3}) {
+        ProjectSettings s = Sample(ProjectKind::Download, dir.path());
+        s.segments = segments;
+        auto p = CreateProject(s, true, dir.path());
+        std::string mir = p->GetText(&ProjectSettings::mirrorFile);
+        ASSERT_FALSE(mir.empty());
+        EXPECT_FALSE(plat::FileExists(mir)) << "no mirrors yet";
+        p->SetMirrors({"http://m1/x.zip", "http://m2/x.zip"});
+        ASSERT_TRUE(SaveProject(*p));
+        EXPECT_EQ(plat::FileExists(mir), segments > 0);
+
+        // The project dialog writes whatever the list holds.
+        ASSERT_TRUE(StoreProjectMirrors(*p, {"http://m3/x.zip"}, dir.path()));
+        auto again = CreateProject(p->Snapshot(), false, dir.path());
+        EXPECT_EQ(again->Mirrors(), std::vector<std::string>{"http://m3/x.zip"});
+    }
+}
+
+TEST(ProjectStore, SegmentsResumeAfterRestartFromCacFile) {
+    ks::test::TempDir dir;
+    ProjectSettings s = Sample(ProjectKind::Download, dir.path());
+    s.fileName = "f.zip";
+    s.totalSize = 1000000;
+    auto p = CreateProject(s, true, dir.path());
+    WriteText(dir.File("500000_f.zip"), std::string(200000, 'x'));
+    WriteText(dir.File("800000_F.ZIP"), std::string(10, 'y'));
+    WriteText(dir.File("300000_g.zip"), "z");  // left from another file of a series
+    {
+        std::lock_guard<std::mutex> g(p->segmentList.Mutex());
+        for (const char* n : {"800000_F.ZIP", "500000_f.zip", "300000_g.zip", "100_gone.zip"}) {
+            p->segmentList.Insert(
+                std::make_unique<CSegment>(std::stoll(n), n, SegmentState::Active));
+        }
+        // The same name in another case is listed once.
+        p->segmentList.Insert(
+            std::make_unique<CSegment>(600000, "500000_F.ZIP", SegmentState::Active));
+    }
+    ASSERT_TRUE(SaveProject(*p));
+    std::string cac;
+    ASSERT_TRUE(plat::ReadWholeFile(p->GetText(&ProjectSettings::segmentFile), cac));
+    EXPECT_EQ(cac, "100_gone.zip\n300000_g.zip\n500000_f.zip\n800000_F.ZIP\n");
+
+    auto loaded = LoadProjects(dir.path());
+    ASSERT_EQ(loaded.size(), 1u);
+    CProject& r = *loaded[0];
+    std::lock_guard<std::mutex> g(r.segmentList.Mutex());
+    ASSERT_EQ(r.segmentList.Size(), 3u) << "the missing file is skipped";
+    const CSegment& n = *r.segmentList.Nodes()[1];
+    EXPECT_EQ(n.start, 500000);
+    EXPECT_EQ(n.bytesDone, 200000);
+    EXPECT_EQ(n.state, SegmentState::Stopped);
+    EXPECT_EQ(r.segmentList.FindResumable("f.zip", 900000), nullptr)
+        << "neither leaves more than the floor free";
+    EXPECT_EQ(r.segmentList.FindResumable("f.zip", 1200000)->start, 800000);
+    EXPECT_EQ(r.segmentList.FindAt(300000, "f.zip"), nullptr) << "another file's node";
+}
+
+TEST(ProjectStore, DeleteFilesRemovesProjectFilesOnly) {
+    ks::test::TempDir dir;
+    for (ProjectKind kind : {ProjectKind::Download, ProjectKind::FtpUpload, ProjectKind::Search}) {
+        ProjectSettings s = Sample(kind, dir.path());
+        s.fileName = "page.htm";
+        auto p = CreateProject(s, true, dir.path());
+        if (kind == ProjectKind::Search) p->SetText(&ProjectSettings::segmentFile, "results.htm");
+        WriteText(dir.File("page.htm"), "downloaded or frameset");
+        WriteText(dir.File("results.htm"), "r");
+        WriteText(dir.File("kept.txt"), "k");
+        ASSERT_TRUE(plat::MakeDirs(dir.File("page")));
+        WriteText(plat::JoinPath(dir.File("page"), "1.html"), "copy");
+        WriteText(dir.File("100_page.htm"), "segment");
+        {
+            std::lock_guard<std::mutex> g(p->segmentList.Mutex());
+            p->segmentList.Insert(
+                std::make_unique<CSegment>(100, "100_page.htm", SegmentState::Stopped));
+        }
+        if (kind == ProjectKind::FtpUpload) ASSERT_TRUE(WriteUploadList(*p, {"/x"}, dir.path()));
+        if (kind == ProjectKind::Download)
+            ASSERT_TRUE(StoreProjectMirrors(*p, {"http://m/"}, dir.path()));
+        ASSERT_TRUE(SaveProject(*p));
+        ProjectSettings saved = p->Snapshot();
+        p->deleteFiles = true;
+        p.reset();
+
+        const bool search = kind == ProjectKind::Search;
+        EXPECT_FALSE(plat::FileExists(saved.projectFile));
+        EXPECT_FALSE(plat::FileExists(dir.File("100_page.htm")));
+        EXPECT_TRUE(plat::FileExists(dir.File("kept.txt")));
+        EXPECT_EQ(plat::FileExists(dir.File("page.htm")), !search) << "never the downloaded file";
+        EXPECT_EQ(plat::FileExists(dir.File("results.htm")), !search);
+        EXPECT_EQ(plat::DirExists(dir.File("page")), !search);
+        if (!search) EXPECT_FALSE(plat::FileExists(saved.segmentFile));
+        if (kind == ProjectKind::FtpUpload) EXPECT_FALSE(plat::FileExists(saved.source));
+        if (kind == ProjectKind::Download) EXPECT_FALSE(plat::FileExists(saved.mirrorFile));
+        EXPECT_TRUE(plat::ListFiles(ProjectsFolder(dir.path()), "").empty());
+    }
+}
+
+TEST(ProjectStore, SegmentWorkerEndHandsBytesBack) {
+    ks::test::TempDir dir;
+    for (bool doNotReuse : {false, true}) {
+        ProjectSettings s = Sample(ProjectKind::Download, dir.path());
+        s.fileName = "f.zip";
+        auto parent = CreateProject(s, false, dir.path());
+        WriteText(dir.File("500000_f.zip"), "data");
+        CSegment* node;
+        {
+            std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
+            node = parent->segmentList.Insert(
+                std::make_unique<CSegment>(500000, "500000_f.zip", SegmentState::Active));
+        }
+        node->doNotReuse = doNotReuse;
+        auto* w = new CProject(s);
+        w->segmentWorker = true;
+        w->parentProject = parent.get();
+        w->servedSegment = node;
+        w->bytesDone = 4;
+        node->worker = w;
+        EXPECT_TRUE(SaveProject(*w));
+        EXPECT_EQ(node->worker.load(), nullptr);
+        EXPECT_EQ(node->state, SegmentState::Stopped);
+        EXPECT_EQ(node->bytesDone, doNotReuse ? 0 : 4);
+        EXPECT_EQ(plat::FileExists(dir.File("500000_f.zip")), !doNotReuse);
+        EXPECT_TRUE(w->deleteWhenDone);
+        EXPECT_TRUE(plat::ListFiles(dir.path(), ".kpr").empty());
+        delete w;
+    }
+}
+
+// The parent's destruction must wait for a running segment worker to let go of
+// its node, and destroy a worker that never ran.
+TEST(ProjectStore, DestructionWaitsForRunningSegmentWorker) {
+    ks::test::TempDir dir;
+    ProjectSettings s = Sample(ProjectKind::Download, dir.path());
+    auto parent = CreateProject(s, false, dir.path());
+    auto* idle = new CProject(s);
+    auto* running = new CProject(s);
+    running->segmentWorker = true;
+    running->parentProject = parent.get();
+    running->workerRunning = true;
+    {
+        std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
+        parent->segmentList.Insert(std::make_unique<CSegment>(10, "10_x", SegmentState::Active))
+            ->worker = idle;
+        CSegment* n = parent->segmentList.Insert(
+            std::make_unique<CSegment>(20, "20_x", SegmentState::Active));
+        n->worker = running;
+        running->servedSegment = n;
+    }
+    std::thread worker([running] {
+        while (!running->stopRequested) std::this_thread::yield();
+        running->bytesDone = 3;
+        SaveProject(*running);
+        running->workerRunning = false;
+        if (running->deleteWhenDone) delete running;
+    });
+    parent.reset();
+    worker.join();
+}
+
+TEST(ProjectStore, SaveFailsWhenTheProjectFileCannotBeWritten) {
+    ks::test::TempDir dir;
+    ProjectSettings s = Sample(ProjectKind::Download, dir.path());
+    s.projectFile = plat::JoinPath(dir.File("missing"), "1.kpr");
+    s.segmentFile = plat::JoinPath(dir.path(), "1.cac");
+    CProject p(s);
+    EXPECT_FALSE(SaveProject(p));
+    EXPECT_FALSE(plat::FileExists(s.segmentFile)) << "nothing else is written";
+}
