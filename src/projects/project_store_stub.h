@@ -1,7 +1,11 @@
-// TEMPORARY: stands in for projects/project_store.h until branch projects lands.
+// TEMPORARY: the queue's two-argument CreateProject over the real project
+// files, until the queue calls project_store.h directly.
 #pragma once
-#include "projects/project.h"
+#include "app/runtime.h"
+#include "projects/project_store.h"
 namespace ks {
-CProject* CreateProject(ProjectSettings settings, int assignNewFiles);
-int SaveProject(CProject& project);
+inline CProject* CreateProject(ProjectSettings settings, int assignNewFiles) {
+    return CreateProject(std::move(settings), assignNewFiles != 0, GlobalRuntime().ProgramFolder())
+        .release();
+}
 }  // namespace ks
