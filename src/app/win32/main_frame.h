@@ -6,23 +6,22 @@
 #include <windows.h>
 
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <string>
 
 #include "app/win32/dde_link.h"
 #include "app/win32/system_tray.h"
-#include "projects/win32/job_queue.h"
+#include "projects/queue.h"
 #include "projects/win32/project_view.h"
 
 namespace ks {
 
 inline constexpr char kMainClass[] = "KestruneClass";
 
-class CMainFrame {
+class CMainFrame : public QueueHost {
 public:
-    explicit CMainFrame(std::unique_ptr<JobQueue> queue);
-    ~CMainFrame();  // writes the histories
+    CMainFrame();
+    ~CMainFrame() override;  // writes the histories
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
@@ -33,14 +32,21 @@ public:
 
     // Trims, accepts http and ftp only; with add, queues it for the heartbeat.
     int HandleCommandLine(const std::string& text, bool add);
-    void QueuePendingUrl(const std::string& url) { pending_.push_back(url); }
+    void QueuePendingUrl(const std::string& url) { queue_.QueuePendingUrl(url); }
 
     void StartTrayAnimation();
     void StopTrayAnimation();
     void ShowConnectionStatus(int part, const std::string& text);
 
-    JobQueue& Queue() { return *queue_; }
-    bool& CaptureSuspended() { return captureSuspended_; }
+    ProjectQueue& Queue() { return queue_; }
+
+    // QueueHost.
+    std::string CurrentFolder() override { return view_.Folder(); }
+    void SetCurrentFolder(const std::string& folder) override { view_.SetFolder(folder); }
+    bool ConfirmDownload(std::string& folder, const std::string& url) override;
+    void PlaySound(const std::string& wavFile) override;
+    void AddToUrlHistory(const std::string& url) override;
+    void OnActivity(bool active) override;
 
 private:
     static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
@@ -49,6 +55,7 @@ private:
     bool CreateToolbar();
     bool CreateStatusBar();
     void Layout();
+    LRESULT OnToolTip(LPARAM lp);
     void OnHeartbeat();
     void OnTrayNotify(LPARAM lp);
     void OnClose();
@@ -68,7 +75,7 @@ private:
     };
     static const Command kCommands[];
 
-    std::unique_ptr<JobQueue> queue_;
+    ProjectQueue queue_{*this};
     CProjectView view_;
     CSystemTray tray_;
     CDdeServer dde_;
@@ -78,9 +85,7 @@ private:
     HIMAGELIST toolImages_ = nullptr;
     HIMAGELIST hotImages_ = nullptr;
     std::string commandLine_;
-    std::deque<std::string> pending_;
     bool quitRequested_ = false;
-    bool captureSuspended_ = false;
     bool connected_ = false;
     bool useDialUp_ = false;
     int statusIcon_ = 0;

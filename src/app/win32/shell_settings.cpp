@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
 #include <ctime>
 #include <random>
 
 #include "app/runtime.h"
 #include "app/win32/win_util.h"
 #include "platform/files.h"
-#include "platform/registry.h"
 
 namespace ks {
 
@@ -17,6 +17,24 @@ namespace {
 const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrune.EXE";
 const char kOwnKey[] = "SOFTWARE\\Kestrune";
 const char kRegistryBroken[] = "Can't read registry. Re-installation necessary.";
+
+bool KeyExists(const char* key) {
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    RegCloseKey(h);
+    return true;
+}
+
+std::optional<std::string> ReadString(const char* key, const char* name) {
+    char buf[1024] = {};
+    DWORD size = sizeof buf - 1, type = 0;
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
+    LONG r = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+    RegCloseKey(h);
+    if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+    return std::string(buf);
+}
 
 std::string HistoryPath(const std::string& p, const char* name) {
     return plat::JoinPath(p, name);
@@ -36,22 +54,22 @@ bool ShellSettings::ResolveProgramFolder() {
     if (n > 0 && n < MAX_PATH) {
         folder_ = home;
     } else {
-        if (!plat::RegKeyExists(plat::RegRoot::LocalMachine, kAppPathsKey)) {
+        if (!KeyExists(kAppPathsKey)) {
             win::Message(nullptr, kRegistryBroken);
             return false;
         }
-        auto path = plat::RegReadString(plat::RegRoot::LocalMachine, kAppPathsKey, "Path");
+        auto path = ReadString(kAppPathsKey, "Path");
         if (!path) {
             win::Message(nullptr, "Can't find Registry path!");
             return false;
         }
         folder_ = *path;
     }
-    if (!plat::RegKeyExists(plat::RegRoot::LocalMachine, kOwnKey)) {
+    if (!KeyExists(kOwnKey)) {
         win::Message(nullptr, kRegistryBroken);
         return false;
     }
-    auto temp = plat::RegReadString(plat::RegRoot::LocalMachine, kOwnKey, "temp");
+    auto temp = ReadString(kOwnKey, "temp");
     if (!temp || temp->size() < 32) {
         std::mt19937 gen(static_cast<unsigned>(std::time(nullptr)));
         std::uniform_int_distribution<int> byte(1, 253);
@@ -61,7 +79,12 @@ bool ShellSettings::ResolveProgramFolder() {
             std::snprintf(hex, sizeof hex, "%.2X", byte(gen));
             key += hex;
         }
-        plat::RegWriteString(plat::RegRoot::LocalMachine, kOwnKey, "temp", key);
+        HKEY h;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOwnKey, 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+            RegSetValueExA(h, "temp", 0, REG_SZ, reinterpret_cast<const BYTE*>(key.c_str()),
+                           static_cast<DWORD>(key.size() + 1));
+            RegCloseKey(h);
+        }
     }
     GlobalRuntime().SetProgramFolder(folder_);
     return true;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "projects/win32/job_queue.h"
+#include "projects/queue.h"
 #include "projects/win32/row_drag.h"
 
 namespace ks {
@@ -20,10 +20,9 @@ namespace ks {
 class CProjectView {
 public:
     struct Host {
-        JobQueue* queue = nullptr;
+        ProjectQueue* queue = nullptr;
         // Tests text as a URL; with add, queues it (the drop target uses it).
         std::function<int(const std::string& text, bool add)> handleCommandLine;
-        bool* captureSuspended = nullptr;
     };
 
     CProjectView() = default;
@@ -94,7 +93,7 @@ private:
     HWND list_ = nullptr;
     HIMAGELIST states_ = nullptr;
     std::string folder_;
-    std::vector<JobRow> rows_;  // what the list shows
+    std::vector<RowSnapshot> rows_;  // what the list shows
     std::uint64_t shownVersion_ = ~0ull;
     RowDrag drag_;
     void* dropTarget_ = nullptr;  // IDropTarget*, registered on the list
