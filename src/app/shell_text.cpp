@@ -6,7 +6,9 @@
 namespace ks {
 
 namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
@@ -42,9 +44,10 @@ std::optional<std::string> CommandLineUrl(std::string_view text) {
 
 std::string HeartbeatText(double rateKbps, int active, int rows) {
     char buf[128];
-    std::snprintf(buf, sizeof buf, rows < 2 ? "Kestrune (%.2fkb/s), %d of %d item"
-                                            : "Kestrune (%.2fkb/s), %d of %d items",
-                  rateKbps, active, rows);
+    std::snprintf(
+        buf, sizeof buf,
+        rows < 2 ? "Kestrune (%.2fkb/s), %d of %d item" : "Kestrune (%.2fkb/s), %d of %d items",
+        rateKbps, active, rows);
     return buf;
 }
 
@@ -58,6 +61,8 @@ std::string ConnectedText(std::string_view connection, std::int64_t seconds) {
     return "(" + std::string(connection) + buf;
 }
 
-std::string TrayTip(std::string_view text) { return std::string(text.substr(0, 63)); }
+std::string TrayTip(std::string_view text) {
+    return std::string(text.substr(0, 63));
+}
 
 }  // namespace ks

@@ -8,9 +8,8 @@
 // and setting control texts, and reading list-view cells across processes.
 #pragma once
 
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <functional>
 #include <sstream>
@@ -40,26 +39,25 @@ std::string Describe(const char* ea, const char* eb, const A& a, const B& b) {
 
 }  // namespace guitest
 
-#define GUI_TEST(name)                                                   \
-    static void gui_test_##name();                                       \
+#define GUI_TEST(name)                                                  \
+    static void gui_test_##name();                                      \
     static ::guitest::Registrar gui_reg_##name(#name, gui_test_##name); \
     static void gui_test_##name()
 
-#define CHECK(cond) \
-    ((cond) ? (void)0 : ::guitest::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"))
-#define CHECK_EQ(a, b)                                                                  \
-    do {                                                                                \
-        const auto& gt_a_ = (a);                                                        \
-        const auto& gt_b_ = (b);                                                        \
-        if (!(gt_a_ == gt_b_))                                                          \
+#define CHECK(cond) ((cond) ? (void)0 : ::guitest::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"))
+#define CHECK_EQ(a, b)                                                                      \
+    do {                                                                                    \
+        const auto& gt_a_ = (a);                                                            \
+        const auto& gt_b_ = (b);                                                            \
+        if (!(gt_a_ == gt_b_))                                                              \
             ::guitest::Fail(__FILE__, __LINE__, ::guitest::Describe(#a, #b, gt_a_, gt_b_)); \
     } while (0)
-#define REQUIRE(cond)                                                     \
-    do {                                                                  \
-        if (!(cond)) {                                                    \
-            ::guitest::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");     \
-            throw ::guitest::AbortTest{};                                 \
-        }                                                                 \
+#define REQUIRE(cond)                                                  \
+    do {                                                               \
+        if (!(cond)) {                                                 \
+            ::guitest::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")"); \
+            throw ::guitest::AbortTest{};                              \
+        }                                                              \
     } while (0)
 
 namespace guitest {
@@ -82,7 +80,7 @@ std::string BuildFolder();
 
 // One running kestrune.exe with its program folder set through KESTRUNE_HOME.
 class App {
-public:
+  public:
     App() = default;
     ~App();  // kills the process if a test left it running
     App(const App&) = delete;
@@ -92,8 +90,7 @@ public:
     // line after the program name.
     bool Start(const std::string& home, const std::string& args = "");
     // Starts another instance with args and waits for it to end.
-    static DWORD RunSecond(const std::string& home, const std::string& args,
-                           int timeoutMs = 10000);
+    static DWORD RunSecond(const std::string& home, const std::string& args, int timeoutMs = 10000);
     // "E&xit" and wait for the process to end. Returns its exit code, or -1.
     int Exit(int timeoutMs = 10000);
     void Kill();
@@ -108,7 +105,7 @@ public:
     // The job list (id 1234).
     HWND List() const;
 
-private:
+  private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     HWND main_ = nullptr;

@@ -21,33 +21,33 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     static dlg::CHyperLink* link = nullptr;
 #endif
     switch (msg) {
-    case WM_INITDIALOG:
-        SetDlgItemTextA(dlg, IDC_ABOUT_PRODUCT, ProductTitle());
-        SetDlgItemTextA(dlg, IDC_ABOUT_LINK, kSite);
+        case WM_INITDIALOG:
+            SetDlgItemTextA(dlg, IDC_ABOUT_PRODUCT, ProductTitle());
+            SetDlgItemTextA(dlg, IDC_ABOUT_LINK, kSite);
 #ifdef KS_HAVE_HYPERLINK
-        link = new dlg::CHyperLink();
-        link->SetUrl(kSite);
-        link->Attach(GetDlgItem(dlg, IDC_ABOUT_LINK));
+            link = new dlg::CHyperLink();
+            link->SetUrl(kSite);
+            link->Attach(GetDlgItem(dlg, IDC_ABOUT_LINK));
 #endif
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-            EndDialog(dlg, LOWORD(wp));
             return TRUE;
-        }
+        case WM_COMMAND:
+            if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+                EndDialog(dlg, LOWORD(wp));
+                return TRUE;
+            }
 #ifndef KS_HAVE_HYPERLINK
-        if (LOWORD(wp) == IDC_ABOUT_LINK && HIWORD(wp) == STN_CLICKED) {
-            ShellExecuteA(dlg, "open", kSite, nullptr, nullptr, SW_SHOWNORMAL);
-            return TRUE;
-        }
+            if (LOWORD(wp) == IDC_ABOUT_LINK && HIWORD(wp) == STN_CLICKED) {
+                ShellExecuteA(dlg, "open", kSite, nullptr, nullptr, SW_SHOWNORMAL);
+                return TRUE;
+            }
 #endif
-        break;
-    case WM_DESTROY:
+            break;
+        case WM_DESTROY:
 #ifdef KS_HAVE_HYPERLINK
-        delete link;
-        link = nullptr;
+            delete link;
+            link = nullptr;
 #endif
-        break;
+            break;
     }
     return FALSE;
 }

@@ -5,8 +5,7 @@
 namespace ks {
 
 namespace {
-HDDEDATA CALLBACK QuietClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR,
-                                      ULONG_PTR) {
+HDDEDATA CALLBACK QuietClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     return nullptr;
 }
 }  // namespace
@@ -23,8 +22,7 @@ int HandOffToRunningInstance(const std::string& commandLine) {
     int sent = 0;
     if (HCONV conv = DdeConnect(inst, service, topic, nullptr)) {
         DWORD result = 0;
-        DdeClientTransaction(nullptr, 0, conv, item, CF_TEXT, XTYP_REQUEST, TIMEOUT_ASYNC,
-                             &result);
+        DdeClientTransaction(nullptr, 0, conv, item, CF_TEXT, XTYP_REQUEST, TIMEOUT_ASYNC, &result);
         sent = 1;
     }
     DdeUninitialize(inst);  // frees the string handles and the conversation
@@ -38,8 +36,7 @@ bool CDdeServer::Start(CommandLineHandler onCommandLine) {
     current_ = this;
     onCommandLine_ = std::move(onCommandLine);
     if (DdeInitializeA(&instance_, &CDdeServer::Callback,
-                       APPCLASS_STANDARD | CBF_SKIP_UNREGISTRATIONS,
-                       0) != DMLERR_NO_ERROR) {
+                       APPCLASS_STANDARD | CBF_SKIP_UNREGISTRATIONS, 0) != DMLERR_NO_ERROR) {
         instance_ = 0;
         current_ = nullptr;
         return false;
@@ -78,22 +75,22 @@ HDDEDATA CALLBACK CDdeServer::Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1
     CDdeServer* self = current_;
     if (!self) return nullptr;
     switch (type) {
-    case XTYP_CONNECT: {
-        std::string topic = self->Text(hsz1);
-        return reinterpret_cast<HDDEDATA>(
-            static_cast<ULONG_PTR>(lstrcmpiA(topic.c_str(), kDdeOpenUrlTopic) == 0 ||
-                                   lstrcmpiA(topic.c_str(), kDdeCommandTopic) == 0));
-    }
-    case XTYP_REQUEST: {
-        std::string topic = self->Text(hsz1);
-        if (lstrcmpiA(topic.c_str(), kDdeCommandTopic) == 0) {
-            if (self->onCommandLine_) self->onCommandLine_(self->Text(hsz2));
-            return nullptr;
+        case XTYP_CONNECT: {
+            std::string topic = self->Text(hsz1);
+            return reinterpret_cast<HDDEDATA>(
+                static_cast<ULONG_PTR>(lstrcmpiA(topic.c_str(), kDdeOpenUrlTopic) == 0 ||
+                                       lstrcmpiA(topic.c_str(), kDdeCommandTopic) == 0));
         }
-        break;
-    }
-    default:
-        break;
+        case XTYP_REQUEST: {
+            std::string topic = self->Text(hsz1);
+            if (lstrcmpiA(topic.c_str(), kDdeCommandTopic) == 0) {
+                if (self->onCommandLine_) self->onCommandLine_(self->Text(hsz2));
+                return nullptr;
+            }
+            break;
+        }
+        default:
+            break;
     }
     if (self->other_ && (type == XTYP_REQUEST || type == XTYP_POKE || type == XTYP_EXECUTE ||
                          type == XTYP_ADVSTART || type == XTYP_REGISTER))

@@ -2,9 +2,8 @@
 // second start uses, and the server the running instance keeps.
 #pragma once
 
-#include <windows.h>
-
 #include <ddeml.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -23,13 +22,13 @@ int HandOffToRunningInstance(const std::string& commandLine);
 // The running instance's DDE server. One per process (DDEML callbacks carry
 // no context). Runs on the UI thread; the handlers run inside the callback.
 class CDdeServer {
-public:
+  public:
     using CommandLineHandler = std::function<void(const std::string& item)>;
     // Transactions on topics other than the command line (the browser's
     // WWW_ topics) go here when set; it returns the callback's result.
-    using OtherTopicHandler = std::function<HDDEDATA(UINT type, UINT fmt, HCONV conv,
-                                                     const std::string& topic,
-                                                     const std::string& item, HDDEDATA data)>;
+    using OtherTopicHandler =
+        std::function<HDDEDATA(UINT type, UINT fmt, HCONV conv, const std::string& topic,
+                               const std::string& item, HDDEDATA data)>;
 
     bool Start(CommandLineHandler onCommandLine);
     void Stop();
@@ -38,7 +37,7 @@ public:
     void SetOtherTopicHandler(OtherTopicHandler h) { other_ = std::move(h); }
     ~CDdeServer() { Stop(); }
 
-private:
+  private:
     static HDDEDATA CALLBACK Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
                                       HDDEDATA data, ULONG_PTR d1, ULONG_PTR d2);
     std::string Text(HSZ h) const;

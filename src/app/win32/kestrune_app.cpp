@@ -1,9 +1,8 @@
 #include "app/win32/kestrune_app.h"
 
-#include <winsock2.h>
-
 #include <commctrl.h>
 #include <ole2.h>
+#include <winsock2.h>
 
 #include <memory>
 

@@ -9,11 +9,11 @@
 namespace ks {
 
 class CKestruneApp {
-public:
+  public:
     // Returns the process exit code.
     int Run(const std::string& commandLine, int showCommand);
 
-private:
+  private:
     bool ActivateRunningInstance(const std::string& commandLine);
     bool RegisterMainClass();
 

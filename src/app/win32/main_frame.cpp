@@ -1,5 +1,6 @@
 #include "app/win32/main_frame.h"
 
+#include <mmsystem.h>
 #include <windowsx.h>
 
 #include "app/shell_text.h"
@@ -8,7 +9,6 @@
 #include "app/win32/shell_settings.h"
 #include "app/win32/win_util.h"
 #include "platform/files.h"
-#include <mmsystem.h>
 #undef PlaySound  // the queue host method of that name
 #include "resource.h"
 
@@ -37,8 +37,8 @@ CMainFrame::CMainFrame() {
     o.maxFiles = st.GetInt("Limits", "maxfiles", 3);
     o.immediate = st.GetFlag("Download", "Immediate", true);
     o.useWav = st.GetFlag("Download", "useWav", true);
-    o.wavFile = st.Get("Download", "wavfile",
-                       plat::JoinPath(st.ProgramFolder(), "capture.wav").c_str());
+    o.wavFile =
+        st.Get("Download", "wavfile", plat::JoinPath(st.ProgramFolder(), "capture.wav").c_str());
     o.dontAskMe = st.GetFlag("Download", "dontaskme", false);
     o.acceleration = st.GetInt("Download", "acceleration", 1);
     o.autoMirror = st.GetFlag("Download", "automirrorcheck", true);
@@ -48,14 +48,16 @@ CMainFrame::CMainFrame() {
     dropY_ = st.GetInt("Download", "dropy", 0);
 }
 
-CMainFrame::~CMainFrame() { AppSettings().SaveHistories(); }
+CMainFrame::~CMainFrame() {
+    AppSettings().SaveHistories();
+}
 
 bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
     commandLine_ = commandLine;
     HMENU menu = LoadMenuA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     hwnd_ = CreateWindowExA(0, kMainClass, ProductTitle(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 960, 540, nullptr, menu,
-                            win::Instance(), this);
+                            CW_USEDEFAULT, CW_USEDEFAULT, 960, 540, nullptr, menu, win::Instance(),
+                            this);
     if (!hwnd_) return false;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
@@ -177,7 +179,8 @@ void CMainFrame::OnHeartbeat() {
     int icon = a > 0 ? IDI_STATUS_ACTIVE : IDI_STATUS_IDLE;
     if (icon != statusIcon_) {
         statusIcon_ = icon;
-        SendMessageA(status_, SB_SETICON, 0, reinterpret_cast<LPARAM>(win::LoadIconSized(icon, 16)));
+        SendMessageA(status_, SB_SETICON, 0,
+                     reinterpret_cast<LPARAM>(win::LoadIconSized(icon, 16)));
     }
     tray_.SetTooltip(text);
     ShowConnectionStatus(0, text);
@@ -249,11 +252,13 @@ void CMainFrame::CmdExit() {
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
-void CMainFrame::CmdAbout() { RunAboutBox(hwnd_); }
+void CMainFrame::CmdAbout() {
+    RunAboutBox(hwnd_);
+}
 
 void CMainFrame::CmdHelp() {
-    std::string help = plat::JoinPath(plat::JoinPath(AppSettings().ProgramFolder(), "help"),
-                                      "kestrune.hlp");
+    std::string help =
+        plat::JoinPath(plat::JoinPath(AppSettings().ProgramFolder(), "help"), "kestrune.hlp");
     WinHelpA(hwnd_, help.c_str(), HELP_FINDER, 0);
 }
 
@@ -266,61 +271,61 @@ void CMainFrame::CmdClearHistory() {
 
 LRESULT CMainFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE:
-        return OnCreate() ? 0 : -1;
-    case WM_SIZE:
-        if (wp == SIZE_MINIMIZED) {
-            ShowWindow(hwnd_, SW_HIDE);
+        case WM_CREATE:
+            return OnCreate() ? 0 : -1;
+        case WM_SIZE:
+            if (wp == SIZE_MINIMIZED) {
+                ShowWindow(hwnd_, SW_HIDE);
+                return 0;
+            }
+            Layout();
             return 0;
-        }
-        Layout();
-        return 0;
-    case WM_SYSCOMMAND:
-        if ((wp & 0xFFF0) == SC_MINIMIZE) {
-            ShowWindow(hwnd_, SW_HIDE);
+        case WM_SYSCOMMAND:
+            if ((wp & 0xFFF0) == SC_MINIMIZE) {
+                ShowWindow(hwnd_, SW_HIDE);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+            SetFocus(view_.List());
             return 0;
-        }
-        break;
-    case WM_SETFOCUS:
-        SetFocus(view_.List());
-        return 0;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wp))) return 0;
-        break;
-    case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lp)->code == TTN_GETDISPINFOA) return OnToolTip(lp);
-        break;
-    case WM_TIMER:
-        if (wp == kHeartbeatTimer) OnHeartbeat();
-        if (wp == kRateTimer) queue_.RateTick();
-        return 0;
-    case win::WM_KS_TRAY:
-        if (wp == kTrayId) OnTrayNotify(lp);
-        return 0;
-    case win::WM_KS_ROWS_CHANGED:
-        rowsPosted_ = false;
-        view_.SyncRows();
-        return 0;
-    case win::WM_KS_ACTIVITY:
-        if (wantAnimation_.load())
-            StartTrayAnimation();
-        else
-            StopTrayAnimation();
-        return 0;
-    case WM_CLOSE:
-        OnClose();
-        return 0;
-    case WM_QUERYENDSESSION:
-        return TRUE;
-    case WM_DESTROY:
-        OnDestroy();
-        return 0;
-    default:
-        if (taskbarCreated_ && msg == taskbarCreated_) {
-            tray_.Readd();
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wp))) return 0;
+            break;
+        case WM_NOTIFY:
+            if (reinterpret_cast<NMHDR*>(lp)->code == TTN_GETDISPINFOA) return OnToolTip(lp);
+            break;
+        case WM_TIMER:
+            if (wp == kHeartbeatTimer) OnHeartbeat();
+            if (wp == kRateTimer) queue_.RateTick();
             return 0;
-        }
-        break;
+        case win::WM_KS_TRAY:
+            if (wp == kTrayId) OnTrayNotify(lp);
+            return 0;
+        case win::WM_KS_ROWS_CHANGED:
+            rowsPosted_ = false;
+            view_.SyncRows();
+            return 0;
+        case win::WM_KS_ACTIVITY:
+            if (wantAnimation_.load())
+                StartTrayAnimation();
+            else
+                StopTrayAnimation();
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            if (taskbarCreated_ && msg == taskbarCreated_) {
+                tray_.Readd();
+                return 0;
+            }
+            break;
     }
     return DefWindowProcA(hwnd_, msg, wp, lp);
 }

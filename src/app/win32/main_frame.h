@@ -19,7 +19,7 @@ namespace ks {
 inline constexpr char kMainClass[] = "KestruneClass";
 
 class CMainFrame : public QueueHost {
-public:
+  public:
     CMainFrame();
     ~CMainFrame() override;  // writes the histories
     CMainFrame(const CMainFrame&) = delete;
@@ -48,7 +48,7 @@ public:
     void AddToUrlHistory(const std::string& url) override;
     void OnActivity(bool active) override;
 
-private:
+  private:
     static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     bool OnCreate();

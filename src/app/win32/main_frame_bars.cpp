@@ -36,17 +36,15 @@ constexpr int kImageSize = 32;
 }  // namespace
 
 bool CMainFrame::CreateToolbar() {
-    toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT |
-                                   TBSTYLE_TOOLTIPS | CCS_TOP,
-                               0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(IDC_TOOLBAR),
-                               win::Instance(), nullptr);
+    toolbar_ = CreateWindowExA(
+        0, TOOLBARCLASSNAMEA, "",
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0,
+        0, 0, hwnd_, reinterpret_cast<HMENU>(IDC_TOOLBAR), win::Instance(), nullptr);
     if (!toolbar_) return false;
     SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kImageSize, kImageSize));
-    toolImages_ = ImageList_LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                       kImageSize, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                       LR_CREATEDIBSECTION);
+    toolImages_ = ImageList_LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME), kImageSize,
+                                       0, RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
     hotImages_ = ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 15, 0);
     std::vector<TBBUTTON> buttons;
     int image = 0;
@@ -59,13 +57,15 @@ bool CMainFrame::CreateToolbar() {
             t.idCommand = b.command;
             t.fsState = TBSTATE_ENABLED;
             t.fsStyle = BTNS_BUTTON;
-            if (hotImages_) ImageList_AddIcon(hotImages_, win::LoadIconSized(b.hotIcon, kImageSize));
+            if (hotImages_)
+                ImageList_AddIcon(hotImages_, win::LoadIconSized(b.hotIcon, kImageSize));
         }
         buttons.push_back(t);
     }
     SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolImages_));
     SendMessageA(toolbar_, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(hotImages_));
-    SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    SendMessageA(toolbar_, TB_ADDBUTTONSA, buttons.size(),
+                 reinterpret_cast<LPARAM>(buttons.data()));
     SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
     return true;
 }
@@ -79,9 +79,9 @@ LRESULT CMainFrame::OnToolTip(LPARAM lp) {
 }
 
 bool CMainFrame::CreateStatusBar() {
-    status_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
-                              0, 0, hwnd_, reinterpret_cast<HMENU>(IDC_STATUSBAR),
-                              win::Instance(), nullptr);
+    status_ =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                        hwnd_, reinterpret_cast<HMENU>(IDC_STATUSBAR), win::Instance(), nullptr);
     if (!status_) return false;
     int parts[2] = {300, -1};
     SendMessageA(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));

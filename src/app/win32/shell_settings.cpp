@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <optional>
 #include <ctime>
+#include <optional>
 #include <random>
 
 #include "app/runtime.h"
@@ -29,7 +29,8 @@ std::optional<std::string> ReadString(const char* key, const char* name) {
     char buf[1024] = {};
     DWORD size = sizeof buf - 1, type = 0;
     HKEY h;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return std::nullopt;
     LONG r = RegQueryValueExA(h, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
     RegCloseKey(h);
     if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
@@ -90,7 +91,9 @@ bool ShellSettings::ResolveProgramFolder() {
     return true;
 }
 
-std::string ShellSettings::IniPath() const { return plat::JoinPath(folder_, "kestrune.ini"); }
+std::string ShellSettings::IniPath() const {
+    return plat::JoinPath(folder_, "kestrune.ini");
+}
 
 std::string ShellSettings::Get(const char* section, const char* key, const char* def) const {
     char buf[256] = {};

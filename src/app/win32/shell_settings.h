@@ -12,7 +12,7 @@ struct ShellHistories {
 };
 
 class ShellSettings {
-public:
+  public:
     // Resolves the program folder. On failure shows the matching message and
     // returns false; the caller ends the process with exit code 1.
     bool ResolveProgramFolder();
@@ -30,7 +30,7 @@ public:
     void ClearHistories();
     ShellHistories& Histories() { return histories_; }
 
-private:
+  private:
     std::string folder_;
     ShellHistories histories_;
 };

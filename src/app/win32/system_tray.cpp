@@ -39,8 +39,8 @@ bool CSystemTray::Create(HWND notify, UINT callbackMessage, UINT id, int iconId,
         return RegisterClassA(&wc) != 0;
     }();
     if (!registered) return false;
-    window_ = CreateWindowA(kTrayClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                            win::Instance(), this);
+    window_ = CreateWindowA(kTrayClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, win::Instance(),
+                            this);
     if (!window_) return false;
     notify_ = notify;
     callback_ = callbackMessage;

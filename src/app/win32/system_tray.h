@@ -11,7 +11,7 @@
 namespace ks {
 
 class CSystemTray {
-public:
+  public:
     CSystemTray() = default;
     ~CSystemTray();
     CSystemTray(const CSystemTray&) = delete;
@@ -34,7 +34,7 @@ public:
     int CurrentIcon() const { return currentIcon_; }
     UINT Id() const { return id_; }
 
-private:
+  private:
     static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
     void OnTimer();
     bool Notify(DWORD action, UINT flags);

@@ -6,7 +6,9 @@
 
 namespace ks::win {
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() {
+    return GetModuleHandleA(nullptr);
+}
 
 std::string WindowText(HWND w) {
     int n = GetWindowTextLengthA(w);

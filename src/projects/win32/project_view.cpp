@@ -23,9 +23,8 @@ struct ColumnSpec {
     int format;
 };
 const ColumnSpec kColumns[] = {
-    {"Base URL", 300, LVCFMT_LEFT}, {"Size", 150, LVCFMT_RIGHT},
-    {"From", 40, LVCFMT_RIGHT},     {"To", 40, LVCFMT_RIGHT},
-    {"Status", 120, LVCFMT_CENTER}, {"Rate", 70, LVCFMT_RIGHT},
+    {"Base URL", 300, LVCFMT_LEFT},  {"Size", 150, LVCFMT_RIGHT},    {"From", 40, LVCFMT_RIGHT},
+    {"To", 40, LVCFMT_RIGHT},        {"Status", 120, LVCFMT_CENTER}, {"Rate", 70, LVCFMT_RIGHT},
     {"Time left", 70, LVCFMT_RIGHT}, {"Filename", 200, LVCFMT_LEFT},
 };
 
@@ -63,7 +62,9 @@ const CProjectView::Command CProjectView::kCommands[] = {
     {ID_TRAY_SETFOLDER, &CProjectView::CmdSetFolder},
 };
 
-CProjectView::~CProjectView() { Destroy(); }
+CProjectView::~CProjectView() {
+    Destroy();
+}
 
 bool CProjectView::Create(HWND parent, Host host) {
     host_ = std::move(host);
@@ -80,9 +81,9 @@ bool CProjectView::Create(HWND parent, Host host) {
     if (!registered) return false;
     const std::string& p = AppSettings().ProgramFolder();
     folder_ = AppSettings().Get("Download", "Folder", DefaultFolder(p).c_str());
-    hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "",
-                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 100, 100, parent,
-                            nullptr, win::Instance(), this);
+    hwnd_ =
+        CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                        0, 0, 100, 100, parent, nullptr, win::Instance(), this);
     if (!hwnd_ || !list_) return false;
     for (auto& p : LoadProjects(AppSettings().ProgramFolder(), list_))
         host_.queue->AppendProject(p.release());
@@ -91,11 +92,10 @@ bool CProjectView::Create(HWND parent, Host host) {
 }
 
 bool CProjectView::CreateList() {
-    list_ = CreateWindowExA(0, WC_LISTVIEWA, "",
-                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LVS_REPORT |
-                                LVS_SHOWSELALWAYS | LVS_OWNERDATA,
-                            0, 0, 100, 100, hwnd_, reinterpret_cast<HMENU>(IDC_JOBLIST),
-                            win::Instance(), nullptr);
+    list_ = CreateWindowExA(
+        0, WC_LISTVIEWA, "",
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA, 0,
+        0, 100, 100, hwnd_, reinterpret_cast<HMENU>(IDC_JOBLIST), win::Instance(), nullptr);
     if (!list_) return false;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < 8; ++i) {
@@ -151,7 +151,9 @@ void CProjectView::SyncRows() {
 
 // ---- selection ---------------------------------------------------------------
 
-int CProjectView::FirstSelected() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
+int CProjectView::FirstSelected() const {
+    return ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+}
 
 std::vector<int> CProjectView::SelectedRows() const {
     std::vector<int> rows;
@@ -205,16 +207,22 @@ void CProjectView::CmdPause() {
     for (int r : rows) host_.queue->Pause(static_cast<std::size_t>(r));
 }
 
-void CProjectView::CmdPauseAll() { host_.queue->PauseAll(); }
+void CProjectView::CmdPauseAll() {
+    host_.queue->PauseAll();
+}
 
 void CProjectView::CmdDownloadAll() {
     host_.queue->StartAllOfKind(ProjectKind::Download, true);
     host_.queue->StartAllOfKind(ProjectKind::UrlListGrab, true);
 }
 
-void CProjectView::CmdUploadAll() { host_.queue->StartAllOfKind(ProjectKind::FtpUpload, true); }
+void CProjectView::CmdUploadAll() {
+    host_.queue->StartAllOfKind(ProjectKind::FtpUpload, true);
+}
 
-void CProjectView::CmdDelete() { DeleteSelected(true); }
+void CProjectView::CmdDelete() {
+    DeleteSelected(true);
+}
 
 void CProjectView::DeleteSelected(bool messageWhenNone) {
     std::vector<int> rows = SelectedRows();

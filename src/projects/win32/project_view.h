@@ -4,9 +4,8 @@
 // commands that act on projects.
 #pragma once
 
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -18,7 +17,7 @@
 namespace ks {
 
 class CProjectView {
-public:
+  public:
     struct Host {
         ProjectQueue* queue = nullptr;
         // Tests text as a URL; with add, queues it (the drop target uses it).
@@ -45,7 +44,7 @@ public:
     const std::string& Folder() const { return folder_; }
     void SetFolder(std::string f) { folder_ = std::move(f); }
 
-private:
+  private:
     static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                      DWORD_PTR self);

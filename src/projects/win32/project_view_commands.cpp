@@ -1,7 +1,6 @@
 // Commands that create projects, edit them, and act on their downloaded files.
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -133,47 +132,49 @@ void CProjectView::OpenProperties(int row) {
     DialogContext ctx = Context(p);
     HWND owner = GetParent(hwnd_);
     switch (s.Kind()) {
-    case ProjectKind::UrlListGrab:
-        if (!RunUrlListGrabDialog(owner, s, ctx)) return;
-        p->settings.disabled = s.disabled.load();
-        p->settings.segments = s.segments.load();
-        p->SetText(&ProjectSettings::source, s.source);
-        p->SetText(&ProjectSettings::folder, s.folder);
-        folder_ = s.folder;
-        break;
-    case ProjectKind::FtpUpload:
-        if (!RunFtpUploadDialog(owner, s, ctx)) return;
-        p->SetText(&ProjectSettings::url, s.url);
-        p->settings.disabled = s.disabled.load();
-        p->SetText(&ProjectSettings::password, s.password);
-        p->SetText(&ProjectSettings::userName, s.userName);
-        p->SetText(&ProjectSettings::source, s.source);
-        p->settings.uploadMode = s.uploadMode.load();
-        AddToHistory(AppSettings().Histories().upload, s.url);
-        p->settings.seqTo = CountLineFeeds(s.source);
-        break;
-    case ProjectKind::Download: {
-        if (!RunDownloadSettingsDialog(owner, s, ctx)) return;
-        s.ownerList = list_;
-        {
-            std::lock_guard<std::mutex> g(p->mu);
-            p->settings = s;
+        case ProjectKind::UrlListGrab:
+            if (!RunUrlListGrabDialog(owner, s, ctx)) return;
+            p->settings.disabled = s.disabled.load();
+            p->settings.segments = s.segments.load();
+            p->SetText(&ProjectSettings::source, s.source);
+            p->SetText(&ProjectSettings::folder, s.folder);
+            folder_ = s.folder;
+            break;
+        case ProjectKind::FtpUpload:
+            if (!RunFtpUploadDialog(owner, s, ctx)) return;
+            p->SetText(&ProjectSettings::url, s.url);
+            p->settings.disabled = s.disabled.load();
+            p->SetText(&ProjectSettings::password, s.password);
+            p->SetText(&ProjectSettings::userName, s.userName);
+            p->SetText(&ProjectSettings::source, s.source);
+            p->settings.uploadMode = s.uploadMode.load();
+            AddToHistory(AppSettings().Histories().upload, s.url);
+            p->settings.seqTo = CountLineFeeds(s.source);
+            break;
+        case ProjectKind::Download: {
+            if (!RunDownloadSettingsDialog(owner, s, ctx)) return;
+            s.ownerList = list_;
+            {
+                std::lock_guard<std::mutex> g(p->mu);
+                p->settings = s;
+            }
+            folder_ = s.folder;
+            AddToHistory(AppSettings().Histories().url, s.url);
+            LoadProjectMirrors(*p);
+            break;
         }
-        folder_ = s.folder;
-        AddToHistory(AppSettings().Histories().url, s.url);
-        LoadProjectMirrors(*p);
-        break;
-    }
-    case ProjectKind::Search:
-    default:
-        return;  // the search dialogs edit search projects
+        case ProjectKind::Search:
+        default:
+            return;  // the search dialogs edit search projects
     }
     p->settings.position = row;
     SaveProject(*p);
     host_.queue->RefreshRow(*p, StatusEvent::Redraw);
 }
 
-void CProjectView::CmdSetFolder() { RunSetCurrentFolderDialog(GetParent(hwnd_), folder_); }
+void CProjectView::CmdSetFolder() {
+    RunSetCurrentFolderDialog(GetParent(hwnd_), folder_);
+}
 #else
 void CProjectView::CmdNewDownload() {}
 void CProjectView::CmdNewUrlList() {}

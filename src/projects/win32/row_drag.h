@@ -2,9 +2,8 @@
 // drop highlight, auto-scroll near the edges, and the move on release.
 #pragma once
 
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include <functional>
 #include <vector>
@@ -12,7 +11,7 @@
 namespace ks {
 
 class RowDrag {
-public:
+  public:
     // Moves the recorded rows before `target` (count: the end).
     using Mover = std::function<void(const std::vector<int>& rows, int target)>;
 
@@ -27,7 +26,7 @@ public:
     void OnTimer();
     void Cancel();
 
-private:
+  private:
     enum class Scroll { None, Up, Down };
     void Highlight(int row);
     void Restore();

@@ -7,7 +7,7 @@ namespace ks {
 namespace {
 // Longer texts are not URLs anyone drags; they are refused unread.
 constexpr std::size_t kMaxDropText = 1024;
-}
+}  // namespace
 
 UrlDropTarget* UrlDropTarget::Register(HWND w, Handler handler) {
     auto* t = new UrlDropTarget(std::move(handler));
@@ -35,7 +35,9 @@ HRESULT UrlDropTarget::QueryInterface(REFIID iid, void** out) {
     return E_NOINTERFACE;
 }
 
-ULONG UrlDropTarget::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+ULONG UrlDropTarget::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+}
 
 ULONG UrlDropTarget::Release() {
     LONG n = InterlockedDecrement(&refs_);

@@ -2,9 +2,8 @@
 // tested before the drop is offered, so plain words get no drop effect.
 #pragma once
 
-#include <windows.h>
-
 #include <ole2.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -12,7 +11,7 @@
 namespace ks {
 
 class UrlDropTarget : public IDropTarget {
-public:
+  public:
     // handle(text, add): 1 if text is an acceptable URL; with add, queue it.
     using Handler = std::function<int(const std::string& text, bool add)>;
     explicit UrlDropTarget(Handler handler) : handler_(std::move(handler)) {}
@@ -31,7 +30,7 @@ public:
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL pt,
                                    DWORD* effect) override;
 
-private:
+  private:
     virtual ~UrlDropTarget() = default;
     static bool ReadText(IDataObject* data, std::string& out);
 
