@@ -41,27 +41,14 @@ ProjectSettings Sample(ProjectKind kind, const std::string& folder) {
 }
 
 void ExpectSameSettings(const ProjectSettings& a, const ProjectSettings& b, const char* what) {
-    EXPECT_EQ(a.url, b.url) << what;
-    EXPECT_EQ(a.seqSuffix, b.seqSuffix) << what;
-    EXPECT_EQ(a.seqDigits, b.seqDigits) << what;
-    EXPECT_EQ(a.seqFrom, b.seqFrom) << what;
-    EXPECT_EQ(a.seqTo, b.seqTo) << what;
-    EXPECT_EQ(a.totalSize, b.totalSize) << what;
-    EXPECT_EQ(a.folder, b.folder) << what;
-    EXPECT_EQ(a.projectFile, b.projectFile) << what;
-    EXPECT_EQ(a.fileName, b.fileName) << what;
-    EXPECT_EQ(a.source, b.source) << what;
-    EXPECT_EQ(a.mirrorFile, b.mirrorFile) << what;
-    EXPECT_EQ(a.password, b.password) << what;
-    EXPECT_EQ(a.userName, b.userName) << what;
-    EXPECT_EQ(a.kind, b.kind) << what;
-    EXPECT_EQ(a.uploadMode, b.uploadMode) << what;
-    EXPECT_EQ(a.sequential, b.sequential) << what;
-    EXPECT_EQ(a.disabled, b.disabled) << what;
-    EXPECT_EQ(a.autoMirror, b.autoMirror) << what;
-    EXPECT_EQ(a.pingFastest, b.pingFastest) << what;
-    EXPECT_EQ(a.segments, b.segments) << what;
-    EXPECT_EQ(a.segmentFile, b.segmentFile) << what;
+#define SAME(f) EXPECT_EQ(a.f, b.f) << what << ", field " #f
+    // clang-format off
+    SAME(url); SAME(seqSuffix); SAME(seqDigits); SAME(seqFrom); SAME(seqTo); SAME(totalSize);
+    SAME(folder); SAME(projectFile); SAME(fileName); SAME(source); SAME(mirrorFile);
+    SAME(password); SAME(userName); SAME(kind); SAME(uploadMode); SAME(sequential);
+    SAME(disabled); SAME(autoMirror); SAME(pingFastest); SAME(segments); SAME(segmentFile);
+    // clang-format on
+#undef SAME
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -116,8 +103,10 @@ TEST(ProjectStore, HandWrittenProjectFileLoads) {
     WriteText(plat::JoinPath(projects, "2000.kpr"),
               "http://h/b.zip\r\nb.zip\r\n\r\n2\r\nD\r\n4\r\n9");
 
+    WriteText(plat::JoinPath(projects, "3000.kpr.tmp77_0"), "torn by a crash");
     auto loaded = LoadProjects(dir.path());
     ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_FALSE(plat::FileExists(plat::JoinPath(projects, "3000.kpr.tmp77_0")));
     ProjectSettings a = loaded[1]->Snapshot();  // position 3 sorts after position 0
     EXPECT_EQ(a.url, "http://h/a.zip");
     EXPECT_EQ(a.folder, "C:\\Down");
@@ -293,9 +282,12 @@ TEST(ProjectStore, DeleteFilesRemovesProjectFilesOnly) {
             p->segmentList.Insert(
                 std::make_unique<CSegment>(100, "100_page.htm", SegmentState::Stopped));
         }
-        if (kind == ProjectKind::FtpUpload) ASSERT_TRUE(WriteUploadList(*p, {"/x"}, dir.path()));
-        if (kind == ProjectKind::Download)
+        if (kind == ProjectKind::FtpUpload) {
+            ASSERT_TRUE(WriteUploadList(*p, {"/x"}, dir.path()));
+        }
+        if (kind == ProjectKind::Download) {
             ASSERT_TRUE(StoreProjectMirrors(*p, {"http://m/"}, dir.path()));
+        }
         ASSERT_TRUE(SaveProject(*p));
         ProjectSettings saved = p->Snapshot();
         p->deleteFiles = true;
@@ -308,9 +300,15 @@ TEST(ProjectStore, DeleteFilesRemovesProjectFilesOnly) {
         EXPECT_EQ(plat::FileExists(dir.File("page.htm")), !search) << "never the downloaded file";
         EXPECT_EQ(plat::FileExists(dir.File("results.htm")), !search);
         EXPECT_EQ(plat::DirExists(dir.File("page")), !search);
-        if (!search) EXPECT_FALSE(plat::FileExists(saved.segmentFile));
-        if (kind == ProjectKind::FtpUpload) EXPECT_FALSE(plat::FileExists(saved.source));
-        if (kind == ProjectKind::Download) EXPECT_FALSE(plat::FileExists(saved.mirrorFile));
+        if (!search) {
+            EXPECT_FALSE(plat::FileExists(saved.segmentFile));
+        }
+        if (kind == ProjectKind::FtpUpload) {
+            EXPECT_FALSE(plat::FileExists(saved.source));
+        }
+        if (kind == ProjectKind::Download) {
+            EXPECT_FALSE(plat::FileExists(saved.mirrorFile));
+        }
         EXPECT_TRUE(plat::ListFiles(ProjectsFolder(dir.path()), "").empty());
     }
 }
@@ -320,7 +318,7 @@ TEST(ProjectStore, SegmentWorkerEndHandsBytesBack) {
     for (bool doNotReuse : {false, true}) {
         ProjectSettings s = Sample(ProjectKind::Download, dir.path());
         s.fileName = "f.zip";
-        auto parent = CreateProject(s, false, dir.path());
+        auto parent = CreateProject(s, true, dir.path());
         WriteText(dir.File("500000_f.zip"), "data");
         CSegment* node;
         {
@@ -329,7 +327,7 @@ TEST(ProjectStore, SegmentWorkerEndHandsBytesBack) {
                 std::make_unique<CSegment>(500000, "500000_f.zip", SegmentState::Active));
         }
         node->doNotReuse = doNotReuse;
-        auto* w = new CProject(s);
+        auto* w = new CProject(parent->Snapshot());
         w->segmentWorker = true;
         w->parentProject = parent.get();
         w->servedSegment = node;
@@ -341,8 +339,10 @@ TEST(ProjectStore, SegmentWorkerEndHandsBytesBack) {
         EXPECT_EQ(node->bytesDone, doNotReuse ? 0 : 4);
         EXPECT_EQ(plat::FileExists(dir.File("500000_f.zip")), !doNotReuse);
         EXPECT_TRUE(w->deleteWhenDone);
-        EXPECT_TRUE(plat::ListFiles(dir.path(), ".kpr").empty());
+        w->deleteFiles = true;
         delete w;
+        EXPECT_TRUE(plat::FileExists(parent->GetText(&ProjectSettings::projectFile)))
+            << "a worker never deletes its parent's files";
     }
 }
 
@@ -385,4 +385,19 @@ TEST(ProjectStore, SaveFailsWhenTheProjectFileCannotBeWritten) {
     CProject p(s);
     EXPECT_FALSE(SaveProject(p));
     EXPECT_FALSE(plat::FileExists(s.segmentFile)) << "nothing else is written";
+}
+
+// A results page name without a stem must not turn the whole results folder
+// into "the offline copies".
+TEST(ProjectStore, SearchDeletionStaysInsideItsOwnFiles) {
+    ks::test::TempDir dir;
+    ProjectSettings s = Sample(ProjectKind::Search, dir.path());
+    auto p = CreateProject(s, true, dir.path());
+    p->SetText(&ProjectSettings::fileName, ".html");
+    p->SetText(&ProjectSettings::segmentFile, "../outside.htm");
+    WriteText(dir.File("other.html"), "another search's page");
+    p->deleteFiles = true;
+    p.reset();
+    EXPECT_TRUE(plat::FileExists(dir.File("other.html")));
+    EXPECT_TRUE(plat::DirExists(dir.path()));
 }

@@ -239,7 +239,9 @@ CProject::~CProject() {
     // Our own worker and lookup may still hold nodes of the list; let them end first.
     while (workerRunning || pingThread) plat::SleepMs(kWaitStepMs);
     ReleaseSegments();
-    if (deleteFiles) DeleteProjectFiles();
+    // A segment worker carries a copy of its parent's settings: the files named
+    // there are the parent's, never the worker's to delete.
+    if (deleteFiles && !segmentWorker) DeleteProjectFiles();
 }
 
 }  // namespace ks

@@ -31,6 +31,15 @@ enum ResultCode : std::int32_t {
     ResultIncomplete = -2,   // closed early, or an HTML page for a file
     ResultInvalidUrl = -3,
     ResultFetchAgain = -4,   // redirect or segment merge: fetch nextUrl
+    // The server refused the request (4xx): retrying cannot help, the
+    // project ends as an error.
+    ResultHttpClientError = -5,
+    // The server failed (5xx): retried like a network failure, but only a
+    // few times in a row.
+    ResultHttpServerError = -6,
+    // The local file could not be opened or written: the project ends as an
+    // error instead of counting as done.
+    ResultFileError = -7,
 };
 
 // Something a stop request can interrupt: an HTTP connection's socket or the
@@ -122,6 +131,7 @@ public:
     std::atomic<bool> cookiePending{false};
     std::atomic<bool> resumable{false};
     std::string cookieText;  // worker-owned
+    std::string cookieHost;  // worker-owned: the host cookieText came from
     std::atomic<std::int32_t> result{0};
     // Failed attempts after which the worker gives up with "Error"; 0: never.
     std::atomic<std::int32_t> attemptLimit{0};

@@ -289,7 +289,7 @@ bool Click(HWND parent, const std::string& buttonText) {
 bool ClickId(HWND parent, int id) {
     HWND b = GetDlgItem(parent, id);
     if (!b) return false;
-    PostMessageA(b, BM_CLICK, 0, 0);
+    SendMessageA(b, BM_CLICK, 0, 0);
     return true;
 }
 

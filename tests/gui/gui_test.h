@@ -8,8 +8,11 @@
 // and setting control texts, and reading list-view cells across processes.
 #pragma once
 
-#include <commctrl.h>
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <functional>
 #include <sstream>
@@ -127,8 +130,11 @@ std::string WindowText(HWND w);
 void SetText(HWND w, const std::string& text);
 // A child control by its visible text (buttons, statics); nullptr if none.
 HWND ChildByText(HWND parent, const std::string& text);
-// Presses the button: BM_CLICK sent to it.
+// Presses the button by its text without waiting (safe when the click opens
+// a modal window).
 bool Click(HWND parent, const std::string& buttonText);
+// Presses the button by id and returns once the click was handled (don't use
+// it for a click that opens a modal window: post BM_CLICK instead).
 bool ClickId(HWND parent, int id);
 // Closes a message box or dialog through its OK/Yes/etc. button by text.
 bool Dismiss(HWND dlg, const std::string& buttonText = "OK");

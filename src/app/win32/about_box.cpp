@@ -1,6 +1,10 @@
 #include "app/win32/about_box.h"
 
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 #include "app/version.h"
 #include "app/win32/win_util.h"

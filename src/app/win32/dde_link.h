@@ -2,8 +2,11 @@
 // second start uses, and the server the running instance keeps.
 #pragma once
 
-#include <ddeml.h>
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
+#include <ddeml.h>
+// clang-format on
 
 #include <functional>
 #include <string>

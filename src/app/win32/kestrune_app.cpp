@@ -1,8 +1,12 @@
 #include "app/win32/kestrune_app.h"
 
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <winsock2.h>
+#include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>
-#include <winsock2.h>
+// clang-format on
 
 #include <memory>
 

@@ -1,7 +1,11 @@
 #include "app/win32/main_frame.h"
 
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <windows.h>
 #include <mmsystem.h>
 #include <windowsx.h>
+// clang-format on
 
 #include "app/shell_text.h"
 #include "app/version.h"

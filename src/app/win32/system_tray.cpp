@@ -1,6 +1,10 @@
 #include "app/win32/system_tray.h"
 
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 #include "app/shell_text.h"
 #include "app/win32/win_util.h"

@@ -1,6 +1,10 @@
 #include "projects/win32/project_view.h"
 
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
+// clang-format on
 
 #include <algorithm>
 

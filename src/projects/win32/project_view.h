@@ -4,8 +4,11 @@
 // commands that act on projects.
 #pragma once
 
-#include <commctrl.h>
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <functional>
 #include <string>

@@ -1,6 +1,9 @@
 // Commands that create projects, edit them, and act on their downloaded files.
-#include <shellapi.h>
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <algorithm>
 

@@ -1,7 +1,10 @@
 // The view's window side: messages, notifications of the list, painting
 // without flicker, the context menu and dragging rows.
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
 #include <windowsx.h>
+// clang-format on
 
 #include <algorithm>
 

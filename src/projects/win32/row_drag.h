@@ -2,8 +2,11 @@
 // drop highlight, auto-scroll near the edges, and the move on release.
 #pragma once
 
-#include <commctrl.h>
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <functional>
 #include <vector>

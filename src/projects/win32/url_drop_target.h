@@ -2,8 +2,11 @@
 // tested before the drop is offered, so plain words get no drop effect.
 #pragma once
 
-#include <ole2.h>
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
+#include <ole2.h>
+// clang-format on
 
 #include <functional>
 #include <string>

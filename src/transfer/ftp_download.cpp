@@ -1,0 +1,146 @@
+// FtpDownload: one fetch of an ftp:// URL into the project's local file (or,
+// for a segment worker, into its segment's file).
+#include <memory>
+
+#include "app/runtime.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "projects/status_event.h"
+#include "transfer/dispatch.h"
+#include "transfer/ftp_client.h"
+#include "transfer/ftp_session.h"
+#include "transfer/segments.h"
+#include "transfer/url.h"
+
+namespace ks {
+
+namespace {
+
+// How long "Error" stays on the row after a failed logon.
+constexpr std::int64_t kErrorPauseMs = 2000;
+
+// The project reaches the client (to abort it) only while this lives.
+class ClientScope {
+  public:
+    explicit ClientScope(CProject& p) : p_(p), client_(std::make_unique<CFtpClient>(p)) {
+        p_.SetClient(client_.get());
+    }
+    ~ClientScope() {
+        p_.clientOpen = false;
+        p_.SetClient(nullptr);
+    }
+    CFtpClient& operator*() { return *client_; }
+    CFtpClient* operator->() { return client_.get(); }
+
+  private:
+    CProject& p_;
+    std::unique_ptr<CFtpClient> client_;
+};
+
+// Runs one client call with the stop path to the client open.
+template <class F>
+int WithClientOpen(CProject& p, F&& call) {
+    p.clientOpen = true;
+    int r = call();
+    p.clientOpen = false;
+    return r;
+}
+
+void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
+    const std::int64_t end = plat::MonotonicMs() + ms;
+    while (!p.stopRequested && plat::MonotonicMs() < end) plat::SleepMs(50);
+}
+
+bool ParentStopping(const CProject& p) {
+    return p.parentProject && p.parentProject->stopRequested.load();
+}
+
+}  // namespace
+
+int FtpDownload(CProject& project, const std::string& url) {
+    UrlParts parts;
+    SplitUrl(url, parts);
+    project.clientOpen = false;
+    const std::string fileName = FtpLocalFileName(url);
+    project.SetText(&ProjectSettings::fileName, fileName);
+    const std::string folder = project.GetText(&ProjectSettings::folder);
+    project.localPath = LocalPath(folder, fileName);
+
+    if (project.settings.segments > 0 && project.settings.totalSize != 0 && PreMerge(project))
+        return 1;
+
+    const bool segmentWorker = project.segmentWorker;
+    if (segmentWorker && project.servedSegment)
+        project.localPath = LocalPath(folder, project.servedSegment->fileName);
+    const std::int64_t have = plat::FileSize(project.localPath).value_or(0);
+    project.bytesDone = have;
+    project.settings.savedProgress =
+        have + (segmentWorker && project.servedSegment ? project.servedSegment->start : 0);
+
+    const ProxySettings proxy = GlobalRuntime().Proxy();
+    FtpLogonParams logon = FtpLogonFor(parts, proxy, "", "");
+    if (!FtpTextsAreSafe(logon, parts.path)) {
+        // A line break in a name would smuggle commands to the server.
+        project.stopRequested = true;
+        project.result = ResultInvalidUrl;
+        return 0;
+    }
+    if (project.stopRequested) return 1;
+
+    ClientScope client(project);
+    NotifyRow(project, StatusEvent::Connecting);
+    if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
+        NotifyRow(project, StatusEvent::Error);
+        PauseUnlessStopped(project, kErrorPauseMs);
+        return 0;
+    }
+    if (project.hidden) {
+        client->Quit();
+        return 1;
+    }
+
+    const bool passive = proxy.ftpPassive;
+    int listed = WithClientOpen(project, [&] { return client->RemoteSize(parts.path, passive); });
+
+    if (segmentWorker) {
+        const CProject* parent = project.parentProject;
+        const std::int64_t parentTotal = parent ? parent->settings.totalSize.load() : -1;
+        if (!listed || client->remoteSize != parentTotal) {
+            // Bytes of another file, or of a size we cannot check, are never kept.
+            if (project.result != ResultNetwork) {
+                if (ParentStopping(project)) project.stopRequested = true;
+                if (!project.stopRequested) client->Quit();
+            }
+            return 1;
+        }
+    }
+    if (project.stopRequested) return 1;
+
+    int ok = 0;
+    if (!listed) {
+        // A listing the server refused leaves nothing to fetch: a failed
+        // attempt, not a finished one.
+        if (project.result >= 0) project.result = ResultIncomplete;
+        NotifyRow(project, StatusEvent::Error);
+    } else if (project.bytesDone == client->remoteSize && client->remoteSize != 0 &&
+               !segmentWorker) {
+        ok = 1;
+    } else {
+        NotifyRow(project, StatusEvent::Transferring);
+        ok = WithClientOpen(project, [&] {
+            return client->Transfer(parts.path, project.localPath, passive, true, true);
+        });
+        if (plat::FileSize(project.localPath).value_or(-1) == 0)
+            plat::RemoveFile(project.localPath);
+        if (!ok && project.result == ResultOk && client->failure != FtpFailure::LocalFile &&
+            client->failure != FtpFailure::Stopped && !project.stopRequested)
+            project.result = ResultIncomplete;  // e.g. RETR refused: no file arrived
+    }
+    if (project.result != ResultNetwork) {
+        if (segmentWorker && ParentStopping(project)) project.stopRequested = true;
+        if (!project.stopRequested) client->Quit();
+    }
+    return ok;
+}
+
+}  // namespace ks

@@ -1,0 +1,21 @@
+// What the download and the upload worker share when they open an FTP session.
+#pragma once
+
+#include <string>
+
+#include "connection/proxy_settings.h"
+#include "transfer/ftp_logon.h"
+#include "transfer/url.h"
+
+namespace ks {
+
+// The logon of a URL: port 0 becomes 21, a missing user the fallback user and
+// then "anonymous", a missing password the fallback and then the built-in
+// anonymous password; the proxy fields come from the connection's settings.
+FtpLogonParams FtpLogonFor(const UrlParts& parts, const ProxySettings& proxy,
+                           const std::string& fallbackUser, const std::string& fallbackPassword);
+
+// False when a name, password, host or the path holds CR, LF or NUL.
+bool FtpTextsAreSafe(const FtpLogonParams& p, const std::string& path);
+
+}  // namespace ks

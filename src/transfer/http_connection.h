@@ -1,0 +1,85 @@
+// One blocking HTTP exchange over one TCP connection: connect, send the whole
+// request, receive until the answer ends. Download mode writes the body to the
+// owner's local file (resuming, cooperating with segments); page mode keeps the
+// whole answer in memory. The object lives for one request.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "connection/proxy_settings.h"
+#include "platform/socket.h"
+#include "projects/project.h"
+#include "transfer/http_headers.h"
+#include "transfer/url.h"
+
+namespace ks {
+
+// The parsed response header (statusLine, location, cookieText, cookieFlag,
+// contentLength...) is readable directly on the connection.
+class CHttpConnection : public Cancellable, public HttpHeaders {
+  public:
+    // Download mode reads big blocks straight into the file; page mode keeps
+    // the classic block size because each block is cut at its first NUL.
+    static constexpr std::size_t kDownloadBlock = 256 * 1024;
+    static constexpr std::size_t kPageBlock = 8191;
+    // A page bigger than this is not a page: the exchange fails.
+    static constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
+
+    CHttpConnection();
+    ~CHttpConnection() override;
+
+    // Set by the caller before SendAndReceive.
+    std::string host;
+    std::uint16_t port = 80;
+    bool downloadMode = false;
+    // Whose stopRequested and result the exchange reads and writes. Required in
+    // download mode; optional in page mode (a stop then comes through Cancel).
+    CProject* owner = nullptr;
+    std::int64_t timeoutMs;  // each blocking step; from the "timeout" setting
+
+    // Returns 1 or 0; the reason is in `result` (and the owner's result).
+    int SendAndReceive(const std::string& request);
+
+    // Thread-safe: ends the blocking step in progress and every later one.
+    void Cancel() override;
+
+    std::string pageText;  // page mode: the body
+    bool connected = false;
+    std::int32_t result = ResultOk;
+
+  private:
+    struct Download;
+    int ReceiveToFile();
+    int ReceivePage();
+    bool OnHeaderBytes(Download& d, char* data, std::size_t len);
+    bool OnHeader(Download& d, char* body, std::size_t len);
+    bool CheckRange(Download& d);
+    bool OnBody(Download& d, char* data, std::size_t len, bool segmentChecks);
+    void OnEnd(Download& d, bool peerClosed);
+    void SetResult(std::int32_t r);
+    void Fail(Download& d, std::int32_t r);
+
+    plat::Socket socket_;
+};
+
+std::string Base64Encode(std::string_view bytes);
+
+// What a download request is made of.
+struct HttpRequestInput {
+    std::string url;  // as handed over: the request target through a proxy
+    UrlParts parts;
+    std::int64_t offset = 0;  // the range start
+    bool sendCookie = false;
+    std::string cookieText;
+    ProxySettings proxy;
+};
+
+bool UsesHttpProxy(const ProxySettings& proxy);
+// The download request, every line ending in CR LF, closed by an empty line.
+std::string BuildRequest(const HttpRequestInput& in);
+
+}  // namespace ks

@@ -1,0 +1,95 @@
+// Download mode of the HTTP client: one ranged GET of the project's URL that
+// resumes from the local file and writes the answer's body into it.
+#include <cctype>
+
+#include "app/runtime.h"
+#include "platform/files.h"
+#include "projects/project.h"
+#include "transfer/dispatch.h"
+#include "transfer/http_connection.h"
+#include "transfer/segments.h"
+#include "transfer/url.h"
+
+namespace ks {
+
+namespace {
+
+bool SameHost(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Cookies go out once, with the next request, and only to the host that set
+// them; a redirect to another host drops them.
+void TakePendingCookies(CProject& project, const std::string& host, HttpRequestInput& in) {
+    if (!project.cookiePending) return;
+    if (SameHost(project.cookieHost, host)) {
+        in.sendCookie = true;
+        in.cookieText = project.cookieText;
+    }
+    project.cookiePending = false;
+    project.cookieText.clear();
+    project.cookieHost.clear();
+}
+
+}  // namespace
+
+int HttpDownload(CProject& project, const std::string& url) {
+    UrlParts parts;
+    SplitUrl(url, parts);
+    const std::string folder = project.GetText(&ProjectSettings::folder);
+    const std::string name = HttpLocalFileName(url);
+    project.SetText(&ProjectSettings::fileName, name);
+    project.localPath = LocalPath(folder, name);
+
+    if (project.settings.segments.load() > 0 && project.settings.totalSize.load() != 0 &&
+        PreMerge(project))
+        return 1;
+
+    CHttpConnection conn;
+    conn.downloadMode = true;
+    const bool segment = project.segmentWorker && project.servedSegment;
+    if (segment) project.localPath = LocalPath(folder, project.servedSegment->fileName);
+
+    const std::int64_t have = plat::FileSize(project.localPath).value_or(0);
+    project.settings.savedProgress = have + (segment ? project.servedSegment->start : 0);
+    project.bytesDone = have;
+
+    HttpRequestInput in;
+    in.url = url;
+    in.parts = parts;
+    in.offset = project.settings.savedProgress.load();
+    in.proxy = GlobalRuntime().Proxy();
+    TakePendingCookies(project, parts.host, in);
+    if (UsesHttpProxy(in.proxy)) {
+        conn.host = in.proxy.httpProxyServer;
+        conn.port = in.proxy.httpProxyPort;
+    } else {
+        conn.host = parts.host;
+        conn.port = parts.port;
+    }
+    const std::string request = BuildRequest(in);
+
+    conn.owner = &project;
+    project.SetConnection(&conn);
+    if (project.stopRequested) {
+        project.SetConnection(nullptr);
+        return 1;
+    }
+    const int ok = conn.SendAndReceive(request);
+    project.SetConnection(nullptr);
+
+    if (plat::FileSize(project.localPath).value_or(-1) == 0) plat::RemoveFile(project.localPath);
+    project.cookiePending = conn.cookieFlag;
+    if (conn.cookieFlag) {
+        project.cookieText = conn.cookieText;
+        project.cookieHost = parts.host;
+    }
+    return ok;
+}
+
+}  // namespace ks

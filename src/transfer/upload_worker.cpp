@@ -1,0 +1,208 @@
+#include "transfer/upload_worker.h"
+
+#include <vector>
+
+#include "app/runtime.h"
+#include "platform/files.h"
+#include "platform/socket.h"
+#include "projects/project.h"
+#include "projects/project_store.h"
+#include "projects/status_event.h"
+#include "transfer/ftp_client.h"
+#include "transfer/ftp_session.h"
+#include "transfer/ftp_temp_stubs.h"
+#include "transfer/url.h"
+
+namespace ks {
+
+namespace {
+
+void DropClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
+    p.clientOpen = false;
+    p.SetClient(nullptr);  // a stop can no longer reach the client about to go
+    client.reset();
+}
+
+void NewClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
+    DropClient(p, client);
+    client = std::make_unique<CFtpClient>(p);
+    p.SetClient(client.get());
+}
+
+template <class F>
+int WithClientOpen(CProject& p, F&& call) {
+    p.clientOpen = true;
+    int r = call();
+    p.clientOpen = false;
+    return r;
+}
+
+// The upload list's entries, or false when it cannot be read at all.
+bool LoadList(const std::string& path, std::vector<std::string>& entries) {
+    if (!plat::FileExists(path)) return false;
+    entries = ReadUploadList(path);
+    return true;
+}
+
+}  // namespace
+
+int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std::string& localPath,
+              bool last) {
+    project.clientOpen = false;
+    UrlParts parts;
+    if (!SplitUrl(project.GetText(&ProjectSettings::url), parts) ||
+        parts.service != UrlService::Ftp) {
+        project.loggedOn = false;
+        return 0;
+    }
+    std::string dir = parts.path;
+    while (!dir.empty() && dir.back() == '/') dir.pop_back();
+    dir += '/';
+    FtpLogonParams logon =
+        FtpLogonFor(parts, GlobalRuntime().Proxy(), project.GetText(&ProjectSettings::userName),
+                    project.GetText(&ProjectSettings::password));
+
+    project.localPath = localPath;
+    const auto localSize = plat::FileSize(localPath);
+    if (!localSize) {
+        project.loggedOn = false;
+        return 0;
+    }
+    const std::string remote = dir + plat::BaseName(localPath);
+    if (!FtpTextsAreSafe(logon, remote)) {
+        // Never sent: a line break would smuggle a command to the server.
+        project.loggedOn = false;
+        return 0;
+    }
+    project.settings.totalSize = *localSize;
+    project.bytesDone = project.settings.savedProgress.load();
+
+    if (!client) NewClient(project, client);
+    if (project.stopRequested) {
+        DropClient(project, client);
+        project.loggedOn = false;
+        return 1;
+    }
+    const bool passive = GlobalRuntime().Proxy().ftpPassive;
+    if (!project.loggedOn) {
+        NotifyRow(project, StatusEvent::Connecting);
+        if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
+            project.loggedOn = false;
+            DropClient(project, client);
+            return 0;
+        }
+        project.loggedOn = true;
+    }
+
+    project.settings.savedProgress = 0;
+    std::int64_t onServer = 0;
+    if (!WithClientOpen(project, [&] { return client->RemoteSize(remote, passive); })) {
+        // A refused listing is how many servers say the file is not there yet:
+        // that is the ordinary case of an upload, not a reason to skip it.
+        if (client->failure != FtpFailure::Refused) {
+            project.loggedOn = false;
+            DropClient(project, client);
+            return 0;
+        }
+    } else {
+        onServer = client->remoteSize;
+    }
+    const bool overwrite = project.settings.uploadMode == 1;
+    project.settings.savedProgress = overwrite ? 0 : onServer;
+    project.bytesDone = project.settings.savedProgress.load();
+    if (project.stopRequested) {
+        DropClient(project, client);
+        project.loggedOn = false;
+        return 0;
+    }
+
+    const std::int64_t total = project.settings.totalSize;
+    const std::int64_t have = project.settings.savedProgress;
+    int ok;
+    if (have != 0 && have == total) {
+        ok = 1;  // already complete on the server
+    } else {
+        const bool resume = have != 0 && have < total;
+        if (!resume) project.settings.savedProgress = 0;
+        project.bytesDone = project.settings.savedProgress.load();
+        NotifyRow(project, StatusEvent::Transferring);
+        ok = WithClientOpen(
+            project, [&] { return client->Transfer(remote, localPath, passive, false, resume); });
+        if (!ok && project.result >= 0 && client->failure != FtpFailure::LocalFile &&
+            client->failure != FtpFailure::Stopped && !project.stopRequested)
+            project.result = ResultIncomplete;  // STOR refused or the server lost data
+        if (!ok) project.loggedOn = false;
+    }
+    project.settings.savedProgress = project.bytesDone.load();
+    if (project.result == ResultNetwork) {
+        project.loggedOn = false;
+    } else if (!project.stopRequested && (last || !ok)) {
+        client->Quit();
+        project.loggedOn = false;
+    }
+    return ok;
+}
+
+int UploadWorker(CProject* projectPtr) {
+    CProject& project = *projectPtr;
+    std::unique_ptr<CFtpClient> client;
+    project.workerRunning = true;
+    project.loggedOn = false;
+    project.cancelViaConnection = false;
+    if (!plat::SocketLayerInit()) {
+        EndWorker(&project);
+        return 0;
+    }
+    std::vector<std::string> entries;
+    if (!LoadList(project.GetText(&ProjectSettings::source), entries)) {
+        // The row keeps its last state: no event, no save.
+        EndWorker(&project);
+        return 0;
+    }
+    project.settings.seqTo = static_cast<std::int32_t>(entries.size());
+    project.settings.seqFrom = 1;
+    NewClient(project, client);
+
+    for (std::size_t i = 0; i < entries.size();) {
+        if (project.stopRequested) {
+            project.active = false;
+            break;
+        }
+        project.SetText(&ProjectSettings::fileName, entries[i]);
+        int ok = UploadOne(project, client, entries[i], i + 1 == entries.size());
+        project.rate = 0;
+        if (ok) {
+            if (!project.stopRequested) {
+                project.settings.seqFrom += 1;
+                NotifyRow(project, StatusEvent::Completed);
+            }
+            project.result = ResultOk;
+            SaveProject(project);
+            ++i;
+        } else if (project.result < 0) {
+            NewClient(project, client);
+            if (project.stopRequested) {
+                project.active = false;
+                project.result = ResultOk;
+                break;
+            }
+            RetryWait(project);
+            project.result = ResultOk;
+        } else {
+            ++i;  // a missing local file is not retried
+        }
+    }
+
+    StatusEvent final = project.result < 0      ? StatusEvent::Error
+                        : project.stopRequested ? StatusEvent::Stopped
+                                                : StatusEvent::Completed;
+    NotifyRow(project, final);
+    project.rate = 0;
+    NotifyActivity(false);
+    SaveProject(project);
+    DropClient(project, client);
+    EndWorker(&project);  // the project may be gone after this
+    return 0;
+}
+
+}  // namespace ks
