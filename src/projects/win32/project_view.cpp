@@ -64,6 +64,7 @@ const CProjectView::Command CProjectView::kCommands[] = {
     {ID_PROJECT_DELETE, &CProjectView::CmdDelete},
     {ID_FILE_SETFOLDER, &CProjectView::CmdSetFolder},
     {ID_TRAY_SETFOLDER, &CProjectView::CmdSetFolder},
+    {ID_FILE_ENTERURL, &CProjectView::CmdEnterUrl},
 };
 
 CProjectView::~CProjectView() {

@@ -79,6 +79,7 @@ class CProjectView {
     void CmdUploadAll();
     void CmdDelete();
     void CmdSetFolder();
+    void CmdEnterUrl();
 
     void Move(int a, int b);
     void DeleteSelected(bool messageWhenNone);
