@@ -178,12 +178,23 @@ void CProjectView::OpenProperties(int row) {
 void CProjectView::CmdSetFolder() {
     RunSetCurrentFolderDialog(GetParent(hwnd_), folder_);
 }
+
+void CProjectView::CmdEnterUrl() {
+    std::string url, folder = folder_;
+    DialogContext ctx = Context(nullptr);
+    HWND owner = GetParent(hwnd_);
+    if (!RunEnterUrlDialog(owner, url, folder, ctx)) return;
+    bool now = win::Message(owner, "Download now?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    folder_ = folder;
+    host_.queue->AddUrl(url, now, true);
+}
 #else
 void CProjectView::CmdNewDownload() {}
 void CProjectView::CmdNewUrlList() {}
 void CProjectView::CmdNewUpload() {}
 void CProjectView::OpenProperties(int) {}
 void CProjectView::CmdSetFolder() {}
+void CProjectView::CmdEnterUrl() {}
 #endif
 
 void CProjectView::CmdNewSearch() {}  // the search dialogs create search projects
