@@ -8,9 +8,11 @@
 // and setting control texts, and reading list-view cells across processes.
 #pragma once
 
+// windows.h must come before the headers that use its types.
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <functional>
 #include <sstream>
@@ -40,26 +42,25 @@ std::string Describe(const char* ea, const char* eb, const A& a, const B& b) {
 
 }  // namespace guitest
 
-#define GUI_TEST(name)                                                   \
-    static void gui_test_##name();                                       \
+#define GUI_TEST(name)                                                  \
+    static void gui_test_##name();                                      \
     static ::guitest::Registrar gui_reg_##name(#name, gui_test_##name); \
     static void gui_test_##name()
 
-#define CHECK(cond) \
-    ((cond) ? (void)0 : ::guitest::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"))
-#define CHECK_EQ(a, b)                                                                  \
-    do {                                                                                \
-        const auto& gt_a_ = (a);                                                        \
-        const auto& gt_b_ = (b);                                                        \
-        if (!(gt_a_ == gt_b_))                                                          \
+#define CHECK(cond) ((cond) ? (void)0 : ::guitest::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"))
+#define CHECK_EQ(a, b)                                                                      \
+    do {                                                                                    \
+        const auto& gt_a_ = (a);                                                            \
+        const auto& gt_b_ = (b);                                                            \
+        if (!(gt_a_ == gt_b_))                                                              \
             ::guitest::Fail(__FILE__, __LINE__, ::guitest::Describe(#a, #b, gt_a_, gt_b_)); \
     } while (0)
-#define REQUIRE(cond)                                                     \
-    do {                                                                  \
-        if (!(cond)) {                                                    \
-            ::guitest::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");     \
-            throw ::guitest::AbortTest{};                                 \
-        }                                                                 \
+#define REQUIRE(cond)                                                  \
+    do {                                                               \
+        if (!(cond)) {                                                 \
+            ::guitest::Fail(__FILE__, __LINE__, "REQUIRE(" #cond ")"); \
+            throw ::guitest::AbortTest{};                              \
+        }                                                              \
     } while (0)
 
 namespace guitest {
@@ -82,7 +83,7 @@ std::string BuildFolder();
 
 // One running kestrune.exe with its program folder set through KESTRUNE_HOME.
 class App {
-public:
+  public:
     App() = default;
     ~App();  // kills the process if a test left it running
     App(const App&) = delete;
@@ -92,8 +93,7 @@ public:
     // line after the program name.
     bool Start(const std::string& home, const std::string& args = "");
     // Starts another instance with args and waits for it to end.
-    static DWORD RunSecond(const std::string& home, const std::string& args,
-                           int timeoutMs = 10000);
+    static DWORD RunSecond(const std::string& home, const std::string& args, int timeoutMs = 10000);
     // "E&xit" and wait for the process to end. Returns its exit code, or -1.
     int Exit(int timeoutMs = 10000);
     void Kill();
@@ -108,7 +108,7 @@ public:
     // The job list (id 1234).
     HWND List() const;
 
-private:
+  private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     HWND main_ = nullptr;
@@ -130,8 +130,11 @@ std::string WindowText(HWND w);
 void SetText(HWND w, const std::string& text);
 // A child control by its visible text (buttons, statics); nullptr if none.
 HWND ChildByText(HWND parent, const std::string& text);
-// Presses the button: BM_CLICK sent to it.
+// Presses the button by its text without waiting (safe when the click opens
+// a modal window).
 bool Click(HWND parent, const std::string& buttonText);
+// Presses the button by id and returns once the click was handled (don't use
+// it for a click that opens a modal window: post BM_CLICK instead).
 bool ClickId(HWND parent, int id);
 // Closes a message box or dialog through its OK/Yes/etc. button by text.
 bool Dismiss(HWND dlg, const std::string& buttonText = "OK");
