@@ -17,7 +17,6 @@ namespace ks {
 namespace {
 
 // How long "Error" stays on the row after a failed logon.
-constexpr std::int64_t kErrorPauseMs = 2000;
 
 // The project reaches the client (to abort it) only while this lives.
 class ClientScope {
@@ -91,7 +90,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     NotifyRow(project, StatusEvent::Connecting);
     if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
         NotifyRow(project, StatusEvent::Error);
-        PauseUnlessStopped(project, kErrorPauseMs);
+        PauseUnlessStopped(project, GlobalRuntime().errorPauseMs.load());
         return 0;
     }
     if (project.hidden) {

@@ -10,7 +10,9 @@
 #include "projects/status_event.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"
-#include "transfer/ftp_temp_stubs.h"
+#include "projects/worker_threads.h"
+#include "transfer/download_worker.h"
+#include "transfer/segments.h"
 #include "transfer/url.h"
 
 namespace ks {
