@@ -4,6 +4,7 @@ set -uo pipefail
 KI_PASSED=0
 KI_FAILED=0
 KI_WORK="$(mktemp -d /tmp/kestrune-it.XXXXXX)"
+chmod 755 "$KI_WORK"  # the servers drop privileges and must read what we serve
 KI_PIDS=()
 CLI="${KESTRUNE_CLI:-$KESTRUNE_ROOT/build/release/kestrune-cli}"
 
@@ -42,8 +43,8 @@ pid $pfx/nginx.pid;
 error_log $pfx/logs/error.log;
 events { worker_connections 256; }
 http {
-    access_log $NGINX_LOG bytes;
     log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range"';
+    access_log $NGINX_LOG bytes;
     client_body_temp_path $pfx/tmp;
     proxy_temp_path $pfx/tmp;
     fastcgi_temp_path $pfx/tmp;
@@ -58,9 +59,9 @@ http {
     }
 }
 CONF
-    nginx -c "$pfx/nginx.conf" -p "$pfx/" >/dev/null 2>&1 &
+    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
     KI_PIDS+=($!)
-    wait_port "$NGINX_PORT"
+    wait_port "$NGINX_PORT" || { echo "nginx did not start:"; cat "$pfx/logs/stderr.log" "$pfx/logs/error.log"; return 1; }
 }
 
 # start_vsftpd ROOTDIR [MAX_RATE_BYTES] -> sets FTP_PORT. Anonymous read/write in ROOTDIR.
@@ -103,9 +104,9 @@ CONF
     else
         echo 'use_sendfile=YES' >> "$dir/vsftpd.conf"
     fi
-    vsftpd "$dir/vsftpd.conf" >/dev/null 2>&1 &
+    vsftpd "$dir/vsftpd.conf" >"$dir/stderr.log" 2>&1 &
     KI_PIDS+=($!)
-    wait_port "$FTP_PORT"
+    wait_port "$FTP_PORT" || { echo "vsftpd did not start:"; cat "$dir/stderr.log"; return 1; }
 }
 
 ki_finish() {

@@ -9,9 +9,9 @@ start_nginx "$W/www" 'limit_rate 15m;'
 H="http://127.0.0.1:$NGINX_PORT"
 K=(--home "$W/home")
 
-run_cli 0 "fresh download" "${K[@]}" get --quiet --dir "$W/down" "$H/small.bin"
+run_cli 0 "fresh download" "${K[@]}" get --dir "$W/down" "$H/small.bin"
 check "fresh download is byte-identical" same_file "$W/www/small.bin" "$W/down/small.bin"
-check "list shows the completed row" grep -q "Completed." <("$CLI" "${K[@]}" list)
+check "list shows the finished row" grep -q "100.0%/100.0%" <("$CLI" "${K[@]}" list)
 
 # Ctrl-C pauses and saves; the same command resumes from the bytes on disk.
 kill_after 1.5 INT "${K[@]}" get --quiet --dir "$W/down" "$H/large.bin"
