@@ -35,7 +35,7 @@ run_cli 0 "upload resume" "${K[@]}" upload "$F/upload/" "$W/local/a.bin"
 check "resumed upload is byte-identical" same_file "$W/local/a.bin" "$R/upload/a.bin"
 
 # A remote file longer than the local one is overwritten from byte 0.
-head -c 2500000 /dev/urandom > "$R/upload/b.bin"
+head -c 3500000 /dev/urandom > "$R/upload/b.bin"
 run_cli 0 "upload over a longer remote file" "${K[@]}" upload "$F/upload/" "$W/local/b.bin"
 check "longer remote file replaced" same_file "$W/local/b.bin" "$R/upload/b.bin"
 
