@@ -11,8 +11,9 @@ export KESTRUNE_ROOT="$ROOT"
 ROUNDS="${1:-3}"; shift || true
 SCENARIOS="${*:-http1 throttled seg4 ftp upload}"
 cmake --preset release >/dev/null && cmake --build --preset release --target kestrune-cli >/dev/null || exit 1
-source "$ROOT/tests/integration/lib.sh"
+source "$ROOT/tests/integration/common.bash"
 SHM="$(mktemp -d /dev/shm/kestrune-bench.XXXXXX)"
+chmod 755 "$SHM"
 trap 'rm -rf "$SHM"; ki_finish >/dev/null' EXIT
 RESULTS="$SHM/results.txt"
 : > "$RESULTS"

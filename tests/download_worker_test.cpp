@@ -78,28 +78,6 @@ class DownloadWorkerTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(DownloadWorkerTest, SeriesRetriesTheFailingNumberAndCompletes) {
-    project.settings.sequential = 1;
-    project.settings.seqDigits = 1;
-    project.settings.seqFrom = 1;
-    project.settings.seqTo = 3;
-    project.settings.seqSuffix = ".zip";
-    int failures = 2;
-    Answer([&](const std::string& url) {
-        return (url == "http://h/f2.zip" && failures-- > 0) ? std::int32_t(ResultNetwork) : 0;
-    });
-    Run();
-    EXPECT_EQ(fetched,
-              (std::vector<std::string>{"http://h/f1.zip", "http://h/f2.zip", "http://h/f2.zip",
-                                        "http://h/f2.zip", "http://h/f3.zip"}));
-    EXPECT_EQ(project.settings.seqFrom, 4);
-    EXPECT_EQ(rec.Count(StatusEvent::Error), 2);
-    EXPECT_EQ(Last(), StatusEvent::Completed);
-    EXPECT_EQ(FormatRow(project, Last()).columns[ColStatus], "Completed.");
-    EXPECT_FALSE(project.active);
-    EXPECT_FALSE(project.workerRunning);
-}
-
 TEST_F(DownloadWorkerTest, SeriesAlreadyDoneFetchesNothing) {
     project.settings.sequential = 1;
     project.settings.seqFrom = 5;

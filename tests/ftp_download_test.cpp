@@ -29,7 +29,7 @@ bool Has(const std::vector<std::string>& v, const std::string& s) {
 }
 
 class FtpDownloadTest : public ks::test::FtpTestBase {
-protected:
+  protected:
     std::string Url(const ScriptedFtpServer& s) {
         return "ftp://127.0.0.1:" + std::to_string(s.Port()) + "/pub/file.bin";
     }
@@ -64,13 +64,19 @@ TEST_F(FtpDownloadTest, FreshAndResumedBothModes) {
             EXPECT_EQ(p.settings.totalSize.load(), (std::int64_t)content_.size());
             std::vector<std::string> c = server.CommandsUpTo("QUIT");
             ASSERT_GE(c.size(), 5u);
-            const std::vector<std::string> tail = {
-                "TYPE I", "REST 100", "REST 0", passive ? "PASV" : c[c.size() - 4],
-                "REST " + std::to_string(have), "RETR /pub/file.bin", "QUIT"};
+            const std::vector<std::string> tail = {"TYPE I",
+                                                   "REST 100",
+                                                   "REST 0",
+                                                   passive ? "PASV" : c[c.size() - 4],
+                                                   "REST " + std::to_string(have),
+                                                   "RETR /pub/file.bin",
+                                                   "QUIT"};
             ASSERT_GE(c.size(), tail.size());
             EXPECT_EQ(std::vector<std::string>(c.end() - tail.size(), c.end()), tail);
             EXPECT_TRUE(Has(c, "LIST /pub/file.bin"));
-            if (!passive) EXPECT_EQ(c[c.size() - 4].rfind("PORT 127,0,0,1,", 0), 0u);
+            if (!passive) {
+                EXPECT_EQ(c[c.size() - 4].rfind("PORT 127,0,0,1,", 0), 0u);
+            }
         }
     }
 }
@@ -181,7 +187,51 @@ TEST_F(FtpDownloadTest, StopFromAnotherThreadEndsPromptly) {
         p.CancelBlocking();
         worker.join();
         EXPECT_TRUE(done);
-        if (rc == 0) EXPECT_EQ(p.result.load(), ResultNetwork) << "cancelled, not refused";
+        if (rc == 0) {
+            EXPECT_EQ(p.result.load(), ResultNetwork) << "cancelled, not refused";
+        }
         EXPECT_LT(plat::FileSize(Local()).value_or(0), 4 << 20);
+    }
+}
+
+TEST_F(FtpDownloadTest, SegmentWorkerWritesOnlyBytesThatFitItsParent) {
+    struct Case {
+        const char* what;
+        std::int64_t parentTotal;
+        bool restRefused;
+        bool written;
+    } cases[] = {
+        {"sizes match", 50000, false, true},
+        {"another file on this server", 40000, false, false},
+        {"no offset possible", 50000, true, false},
+    };
+    const std::int64_t start = 20000;
+    for (const Case& c : cases) {
+        FtpBehaviour b;
+        b.restRefused = c.restRefused;
+        ScriptedFtpServer server(b);
+        server.PutFile("/pub/file.bin", content_);
+        UsePassive(true);
+        CProject parent;
+        Prepare(parent);
+        parent.settings.totalSize = c.parentTotal;
+        CSegment node(start, "20000_file.bin", SegmentState::Active);
+        CProject worker;
+        Prepare(worker);
+        worker.segmentWorker = true;
+        worker.parentProject = &parent;
+        worker.servedSegment = &node;
+        const std::string segmentFile = dir_.File("20000_file.bin");
+        plat::RemoveFile(segmentFile);
+        FtpDownload(worker, Url(server));  // a segment worker's outcome is judged by its data
+        std::string got;
+        plat::ReadWholeFile(segmentFile, got);
+        if (c.written) {
+            EXPECT_TRUE(got == content_.substr(start)) << c.what;
+            EXPECT_EQ(node.bytesDone.load(), 50000 - start);
+            EXPECT_TRUE(Has(server.Commands(), "REST 20000"));
+        } else {
+            EXPECT_TRUE(got.empty()) << c.what;
+        }
     }
 }

@@ -13,7 +13,7 @@ using ks::test::ScriptedFtpServer;
 namespace {
 
 class FtpLogon : public ks::test::FtpTestBase {
-protected:
+  protected:
     FtpLogonParams Params(std::int32_t type, std::uint16_t serverPort, std::uint16_t remotePort) {
         FtpLogonParams p;
         p.host = type == 0 ? "127.0.0.1" : "files.example";
@@ -62,15 +62,23 @@ TEST_F(FtpLogon, RepliesSteerTheWalk) {
         // A proxy that answers SITE with 200 did not switch over: logon fails.
         {1, {{"SITE files.example", "200 OK"}}, 0, {"USER fw", "PASS fwpw", "SITE files.example"}},
         // Proxy user accepted without a password: straight to SITE.
-        {1, {{"USER fw", "230 ok"}}, 1, {"USER fw", "SITE files.example", "USER joe", "PASS secret"}},
+        {1,
+         {{"USER fw", "230 ok"}},
+         1,
+         {"USER fw", "SITE files.example", "USER joe", "PASS secret"}},
         // The combined USER must ask for the password.
         {7, {{"USER joe@files.example fw", "230 in"}}, 0, {"USER joe@files.example fw"}},
         // ACCT when the password is not enough; a 3xx to ACCT fails.
         {0, {{"PASS secret", "332 Need account"}}, 1, {"USER joe", "PASS secret", "ACCT "}},
-        {0, {{"PASS secret", "332 Need account"}, {"ACCT ", "332 more?"}}, 0,
+        {0,
+         {{"PASS secret", "332 Need account"}, {"ACCT ", "332 more?"}},
+         0,
          {"USER joe", "PASS secret", "ACCT "}},
         {0, {{"PASS secret", "530 Login incorrect."}}, 0, {"USER joe", "PASS secret"}},
-        {3, {{"OPEN files.example", "220 connected"}}, 1, {"OPEN files.example", "USER joe", "PASS secret"}},
+        {3,
+         {{"OPEN files.example", "220 connected"}},
+         1,
+         {"OPEN files.example", "USER joe", "PASS secret"}},
     };
     for (const Case& c : cases) {
         FtpBehaviour b;
@@ -80,7 +88,9 @@ TEST_F(FtpLogon, RepliesSteerTheWalk) {
         CFtpClient client(project);
         EXPECT_EQ(client.Logon(Params(c.type, server.Port(), 21)), c.ok) << c.sent.back();
         EXPECT_EQ(server.Commands(), c.sent);
-        if (!c.ok) EXPECT_EQ(project.result.load(), ResultNetwork);
+        if (!c.ok) {
+            EXPECT_EQ(project.result.load(), ResultNetwork);
+        }
     }
 }
 
@@ -92,7 +102,8 @@ TEST_F(FtpLogon, HostCarriesItsPortUnless21) {
         ASSERT_EQ(client.Logon(Params(type, server.Port(), 2121)), 1);
         std::vector<std::string> sent = server.Commands();
         bool named = false;
-        for (const std::string& s : sent) named |= s.find("files.example:2121") != std::string::npos;
+        for (const std::string& s : sent)
+            named |= s.find("files.example:2121") != std::string::npos;
         EXPECT_TRUE(named) << type;
     }
 }
@@ -104,7 +115,8 @@ TEST_F(FtpLogon, GreetingAndFailures) {
         ScriptedFtpServer server(b);
         CProject project;
         CFtpClient client(project);
-        EXPECT_EQ(client.Logon(Params(0, server.Port(), 21)), 1) << "multi-line greeting is one reply";
+        EXPECT_EQ(client.Logon(Params(0, server.Port(), 21)), 1)
+            << "multi-line greeting is one reply";
     }
     b.greeting = {"421 Too many users"};
     {

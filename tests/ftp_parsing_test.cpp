@@ -14,7 +14,8 @@ std::vector<FtpReply> ParseSplit(const std::string& text, std::size_t cut, bool&
     FtpReplyParser parser;
     std::vector<FtpReply> out;
     error = false;
-    for (std::string_view part : {std::string_view(text).substr(0, cut), std::string_view(text).substr(cut)}) {
+    for (std::string_view part :
+         {std::string_view(text).substr(0, cut), std::string_view(text).substr(cut)}) {
         while (!part.empty()) {
             part.remove_prefix(parser.Feed(part));
             if (parser.GetState() == FtpReplyParser::State::Done) out.push_back(parser.Reply());

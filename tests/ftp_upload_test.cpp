@@ -30,7 +30,7 @@ std::vector<std::string> From(const std::vector<std::string>& c, const std::stri
 }
 
 class FtpUploadTest : public ks::test::FtpTestBase {
-protected:
+  protected:
     void Target(CProject& p, const ScriptedFtpServer& s, int mode) {
         p.settings.kind = static_cast<std::int32_t>(ProjectKind::FtpUpload);
         p.settings.uploadMode = mode;
@@ -55,7 +55,9 @@ TEST_F(FtpUploadTest, ResumeOverwriteAndComplete) {
         std::string onServer;
         std::vector<std::string> sent;  // from TYPE I on; empty: no transfer
     } cases[] = {
-        {"resume", 0, local.substr(0, 1000),
+        {"resume",
+         0,
+         local.substr(0, 1000),
          {"TYPE I", "REST 100", "REST 0", "PASV", "REST 1000", "STOR /up/f.bin", "QUIT"}},
         {"overwrite", 1, local.substr(0, 1000), {"TYPE I", "PASV", "STOR /up/f.bin", "QUIT"}},
         {"remote longer", 0, Bytes(5000, 'z'), {"TYPE I", "PASV", "STOR /up/f.bin", "QUIT"}},
@@ -94,7 +96,8 @@ TEST_F(FtpUploadTest, ActiveModeAndRefusedListing) {
 
 TEST_F(FtpUploadTest, WorkerSendsTheListOverOneLogon) {
     ScriptedFtpServer server;
-    std::vector<std::string> files = {Put("one.bin", Bytes(5000, '1')), Put("two.bin", Bytes(7000, '2')),
+    std::vector<std::string> files = {Put("one.bin", Bytes(5000, '1')),
+                                      Put("two.bin", Bytes(7000, '2')),
                                       Put("three.bin", Bytes(100, '3'))};
     const std::string skipped = Put("four.bin", "never sent");
     const std::string list = dir_.File("1.lst");
@@ -103,7 +106,7 @@ TEST_F(FtpUploadTest, WorkerSendsTheListOverOneLogon) {
     CProject p;
     Target(p, server, 0);
     p.SetText(&ProjectSettings::source, list);
-    EXPECT_EQ(UploadWorker(p), 0);
+    EXPECT_EQ(UploadWorker(&p), 0);
     std::vector<std::string> c = server.CommandsUpTo("QUIT");
     EXPECT_EQ(std::count(c.begin(), c.end(), "USER anonymous"), 1);
     EXPECT_EQ(c.back(), "QUIT");

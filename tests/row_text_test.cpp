@@ -18,7 +18,16 @@ struct RowSetup {
     double rate = 0.001;
 };
 
-std::unique_ptr<CProject> Make(const RowSetup& s) {
+// The project's destructor waits for its worker; these have none really running.
+struct NotRunning {
+    void operator()(CProject* p) const {
+        p->workerRunning = false;
+        delete p;
+    }
+};
+using ProjectPtr = std::unique_ptr<CProject, NotRunning>;
+
+ProjectPtr Make(const RowSetup& s) {
     ProjectSettings ps;
     ps.kind = std::int32_t(s.kind);
     ps.url = "http://h/f.zip";
@@ -30,7 +39,7 @@ std::unique_ptr<CProject> Make(const RowSetup& s) {
     ps.seqTo = s.to;
     ps.disabled = s.disabled;
     ps.segments = s.segments;
-    auto p = std::make_unique<CProject>(ps);
+    ProjectPtr p(new CProject(ps));
     p->bytesDone = s.done;
     p->imageBase = s.image;
     p->retryCountdown = s.countdown;

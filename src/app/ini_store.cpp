@@ -84,7 +84,8 @@ bool IniDocument::Parse(std::string_view bytes) {
         if (line.front() == '[') {
             std::size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
-                sections_.push_back(Section{std::string(line.substr(1, close - 1)), true, {}});
+                std::string name(Trim(line.substr(1, close - 1)));
+                sections_.push_back(Section{std::move(name), true, {}});
                 continue;
             }
         }

@@ -6,7 +6,8 @@
 //   - section and key names are compared without regard to case (ASCII);
 //   - only the first of several same-named sections is searched, and the first
 //     of duplicate keys in it wins;
-//   - blanks and tabs around names and values are ignored; a matching pair of
+//   - blanks and tabs around names (section names inside the brackets too)
+//     and values are ignored; a matching pair of
 //     outer double or single quotes is stripped from a value;
 //   - a line starting with ';' is a comment, a line without '=' is not a key;
 //   - LF, CRLF and CR-only files read the same; a leading UTF-8 BOM is skipped;

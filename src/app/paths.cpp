@@ -76,15 +76,13 @@ StartupResult CliProgramFolder(const std::string& homeOption, const FolderEnviro
 }
 
 bool EnsureProgramFolders(const std::string& programFolder) {
-    return plat::MakeDirs(programFolder) && plat::MakeDir(ProjectsFolder(programFolder)) &&
+    return plat::MakeDirs(programFolder) &&
+           plat::MakeDir(plat::JoinPath(programFolder, "Projects")) &&
            plat::MakeDir(TempFolder(programFolder));
 }
 
 std::string SettingsFilePath(const std::string& p) {
     return plat::JoinPath(p, kIniFileName);
-}
-std::string ProjectsFolder(const std::string& p) {
-    return plat::JoinPath(p, "Projects");
 }
 std::string TempFolder(const std::string& p) {
     return plat::JoinPath(p, "Temp");

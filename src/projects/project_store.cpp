@@ -186,6 +186,10 @@ void RemoveStaleTemporaries(const std::string& dir) {
 
 }  // namespace
 
+std::string ProjectsFolder(const std::string& programFolder) {
+    return plat::JoinPath(programFolder, "Projects");
+}
+
 std::int64_t NewProjectNumber(const std::string& projectsDir,
                               const std::vector<std::string>& exts) {
     static std::mutex mu;

@@ -32,7 +32,7 @@ void TickRate(CProject& x, std::int64_t now) {
 ProjectQueue::ProjectQueue(QueueHost& host) : host_(host) {
     workers_[0] = [](CProject* p) { DownloadWorker(p); };
     workers_[1] = workers_[0];
-    workers_[2] = [](CProject* p) { UploadWorker(*p); };
+    workers_[2] = [](CProject* p) { UploadWorker(p); };
     SetRowSink(this);
 }
 

@@ -19,7 +19,9 @@ namespace {
 
 // Failures that a retry cannot mend: the server refused the request, or the
 // local file cannot be written.
-bool IsFinal(std::int32_t r) { return r == ResultHttpClientError || r == ResultFileError; }
+bool IsFinal(std::int32_t r) {
+    return r == ResultHttpClientError || r == ResultFileError;
+}
 
 std::mutex& HooksMu() {
     static std::mutex mu;

@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 #include "transfer/ftp_listing.h"
 #include "transfer/ftp_pasv.h"
-#include "transfer/ftp_temp_stubs.h"
 
 namespace ks {
 
@@ -17,18 +16,23 @@ constexpr std::size_t kMaxListing = 1 << 20;
 
 const char* FtpMessageText(int number) {
     switch (number) {
-        case kFtpNoSocket: return "Unable to create socket";
-        case kFtpNoConnect: return "Unable to connect to server";
-        case kFtpLocalFile: return "Unable to open file on local machine";
-        case kFtpFileError: return "File error";
-        case kFtpNetworkError: return "Network error";
-        case kFtpLogonFailed: return "Logon failed";
+        case kFtpNoSocket:
+            return "Unable to create socket";
+        case kFtpNoConnect:
+            return "Unable to connect to server";
+        case kFtpLocalFile:
+            return "Unable to open file on local machine";
+        case kFtpFileError:
+            return "File error";
+        case kFtpNetworkError:
+            return "Network error";
+        case kFtpLogonFailed:
+            return "Logon failed";
     }
     return "";
 }
 
-CFtpClient::CFtpClient(CProject& owner)
-    : owner_(owner), timeoutMs_(GlobalRuntime().TimeoutMs()) {}
+CFtpClient::CFtpClient(CProject& owner) : owner_(owner), timeoutMs_(GlobalRuntime().TimeoutMs()) {}
 
 CFtpClient::~CFtpClient() {
     file_.Close();

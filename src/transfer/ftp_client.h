@@ -40,7 +40,7 @@ enum class FtpFailure { None, Network, Refused, LocalFile, Stopped };
 inline constexpr const char* kAnonymousPassword = "kestrune@example.com";
 
 class CFtpClient : public Cancellable {
-public:
+  public:
     explicit CFtpClient(CProject& owner);
     ~CFtpClient() override;
     CFtpClient(const CFtpClient&) = delete;
@@ -67,7 +67,7 @@ public:
     int replyClass = 0;
     FtpFailure failure = FtpFailure::None;
 
-private:
+  private:
     enum class LoopEnd { ServerClosed, OwnStop, Merged, Failed };
 
     void SetMessage(int number) { lastMessage = FtpMessageText(number); }

@@ -6,7 +6,9 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-CControlSocket::CControlSocket(std::int64_t timeoutMs) { socket_.SetTimeoutMs(timeoutMs); }
+CControlSocket::CControlSocket(std::int64_t timeoutMs) {
+    socket_.SetTimeoutMs(timeoutMs);
+}
 
 bool CControlSocket::Connect(const std::string& host, std::uint16_t port) {
     return socket_.Connect(host, port);

@@ -12,7 +12,7 @@
 namespace ks {
 
 class CControlSocket {
-public:
+  public:
     explicit CControlSocket(std::int64_t timeoutMs);
 
     bool Connect(const std::string& host, std::uint16_t port);
@@ -29,7 +29,7 @@ public:
     std::string PeerAddress() const { return socket_.PeerAddress(); }
     std::int64_t TimeoutMs() const { return socket_.TimeoutMs(); }
 
-private:
+  private:
     plat::Socket socket_;
     std::string pending_;  // received bytes not yet parsed
     FtpReplyParser parser_;

@@ -9,16 +9,18 @@
 #include "transfer/dispatch.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"
-#include "transfer/ftp_temp_stubs.h"
+#include "transfer/segments.h"
 #include "transfer/url.h"
 
 namespace ks {
 
 namespace {
 
+// How long "Error" stays on the row after a failed logon.
+
 // The project reaches the client (to abort it) only while this lives.
 class ClientScope {
-public:
+  public:
     explicit ClientScope(CProject& p) : p_(p), client_(std::make_unique<CFtpClient>(p)) {
         p_.SetClient(client_.get());
     }
@@ -29,7 +31,7 @@ public:
     CFtpClient& operator*() { return *client_; }
     CFtpClient* operator->() { return client_.get(); }
 
-private:
+  private:
     CProject& p_;
     std::unique_ptr<CFtpClient> client_;
 };
@@ -41,6 +43,11 @@ int WithClientOpen(CProject& p, F&& call) {
     int r = call();
     p.clientOpen = false;
     return r;
+}
+
+void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
+    const std::int64_t end = plat::MonotonicMs() + ms;
+    while (!p.stopRequested && plat::MonotonicMs() < end) plat::SleepMs(50);
 }
 
 bool ParentStopping(const CProject& p) {
@@ -83,7 +90,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     NotifyRow(project, StatusEvent::Connecting);
     if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
         NotifyRow(project, StatusEvent::Error);
-        plat::SleepMs(2000);
+        PauseUnlessStopped(project, GlobalRuntime().errorPauseMs.load());
         return 0;
     }
     if (project.hidden) {
@@ -122,7 +129,8 @@ int FtpDownload(CProject& project, const std::string& url) {
         ok = WithClientOpen(project, [&] {
             return client->Transfer(parts.path, project.localPath, passive, true, true);
         });
-        if (plat::FileSize(project.localPath).value_or(-1) == 0) plat::RemoveFile(project.localPath);
+        if (plat::FileSize(project.localPath).value_or(-1) == 0)
+            plat::RemoveFile(project.localPath);
         if (!ok && project.result == ResultOk && client->failure != FtpFailure::LocalFile &&
             client->failure != FtpFailure::Stopped && !project.stopRequested)
             project.result = ResultIncomplete;  // e.g. RETR refused: no file arrived

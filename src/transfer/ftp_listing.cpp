@@ -59,8 +59,10 @@ bool IsDosDate(std::string_view f) {
     if (f.size() < 8 || f.size() > 10) return false;
     int dashes = 0;
     for (char c : f) {
-        if (c == '-' || c == '/') ++dashes;
-        else if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        if (c == '-' || c == '/')
+            ++dashes;
+        else if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
     }
     return dashes == 2;
 }
@@ -91,7 +93,8 @@ std::int64_t LineSize(std::string_view line) {
 
 std::int64_t ListingRemoteSize(std::string_view listing, std::string_view remotePath) {
     std::size_t slash = remotePath.rfind('/');
-    std::string_view last = slash == std::string_view::npos ? remotePath : remotePath.substr(slash + 1);
+    std::string_view last =
+        slash == std::string_view::npos ? remotePath : remotePath.substr(slash + 1);
     const std::string name = PercentDecode(Lower(last));
     const std::string lowered = Lower(listing);
     if (name.empty() || lowered.find(name) == std::string::npos) return 0;

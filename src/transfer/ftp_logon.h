@@ -25,18 +25,18 @@ struct FtpLogonParams {
 };
 
 enum class FtpLogonCommand : std::uint8_t {
-    User,                    // USER user
-    Pass,                    // PASS password
-    Acct,                    // ACCT account
-    ProxyUser,               // USER proxy user
-    ProxyPass,               // PASS proxy password
-    SiteHost,                // SITE host
-    UserAtHost,              // USER user@host
-    OpenHost,                // OPEN host
-    ProxyUserAtHost,         // USER proxy user@host
-    UserAtHostProxyUser,     // USER user@host proxy user
-    UserAtProxyUserAtHost,   // USER user@proxy user@host
-    PassAtProxyPass,         // PASS password@proxy password
+    User,                   // USER user
+    Pass,                   // PASS password
+    Acct,                   // ACCT account
+    ProxyUser,              // USER proxy user
+    ProxyPass,              // PASS proxy password
+    SiteHost,               // SITE host
+    UserAtHost,             // USER user@host
+    OpenHost,               // OPEN host
+    ProxyUserAtHost,        // USER proxy user@host
+    UserAtHostProxyUser,    // USER user@host proxy user
+    UserAtProxyUserAtHost,  // USER user@proxy user@host
+    PassAtProxyPass,        // PASS password@proxy password
 };
 
 inline constexpr std::int8_t kLogonDone = -1;

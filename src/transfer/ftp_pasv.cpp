@@ -33,8 +33,8 @@ bool ParsePasvReply(std::string_view replyText, PasvTarget& out) {
     if (count != n.size() || pos <= inner.size()) return false;  // too few or too many
     int port = n[4] * 256 + n[5];
     if (port == 0) return false;
-    out.address = std::to_string(n[0]) + "." + std::to_string(n[1]) + "." +
-                  std::to_string(n[2]) + "." + std::to_string(n[3]);
+    out.address = std::to_string(n[0]) + "." + std::to_string(n[1]) + "." + std::to_string(n[2]) +
+                  "." + std::to_string(n[3]);
     out.port = static_cast<std::uint16_t>(port);
     return true;
 }

@@ -15,14 +15,14 @@
 namespace ks {
 
 struct FtpReply {
-    std::string text;      // the last line, without its line end
-    int code = 0;          // the number the reply started with (0 when none)
-    int replyClass = 0;    // first digit of the last line, 0 when not a digit
+    std::string text;    // the last line, without its line end
+    int code = 0;        // the number the reply started with (0 when none)
+    int replyClass = 0;  // first digit of the last line, 0 when not a digit
     std::size_t lines = 0;
 };
 
 class FtpReplyParser {
-public:
+  public:
     static constexpr std::size_t kMaxLine = 8192;
     static constexpr std::size_t kMaxLines = 2000;
 
@@ -37,7 +37,7 @@ public:
     const FtpReply& Reply() const { return reply_; }
     void Reset();
 
-private:
+  private:
     void EndLine();
 
     State state_ = State::NeedMore;

@@ -4,7 +4,7 @@
 
 #include "platform/clock.h"
 #include "transfer/ftp_client.h"
-#include "transfer/ftp_temp_stubs.h"
+#include "transfer/segments.h"
 
 namespace ks {
 

@@ -10,22 +10,25 @@
 #include "projects/status_event.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"
-#include "transfer/ftp_temp_stubs.h"
+#include "projects/worker_threads.h"
+#include "transfer/download_worker.h"
+#include "transfer/segments.h"
 #include "transfer/url.h"
 
 namespace ks {
 
 namespace {
 
-void NewClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
-    client = std::make_unique<CFtpClient>(p);
-    p.SetClient(client.get());
-}
-
 void DropClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
     p.clientOpen = false;
-    p.SetClient(nullptr);
+    p.SetClient(nullptr);  // a stop can no longer reach the client about to go
     client.reset();
+}
+
+void NewClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
+    DropClient(p, client);
+    client = std::make_unique<CFtpClient>(p);
+    p.SetClient(client.get());
 }
 
 template <class F>
@@ -43,19 +46,10 @@ bool LoadList(const std::string& path, std::vector<std::string>& entries) {
     return true;
 }
 
-void EndWorker(CProject& project, std::unique_ptr<CFtpClient>& client) {
-    DropClient(project, client);
-    project.active = false;
-    project.queued = false;
-    const bool destroy = project.deleteFiles || project.deleteWhenDone;
-    project.workerRunning = false;
-    if (destroy) delete &project;
-}
-
 }  // namespace
 
-int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
-              const std::string& localPath, bool last) {
+int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std::string& localPath,
+              bool last) {
     project.clientOpen = false;
     UrlParts parts;
     if (!SplitUrl(project.GetText(&ProjectSettings::url), parts) ||
@@ -66,9 +60,9 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
     std::string dir = parts.path;
     while (!dir.empty() && dir.back() == '/') dir.pop_back();
     dir += '/';
-    FtpLogonParams logon = FtpLogonFor(parts, GlobalRuntime().Proxy(),
-                                       project.GetText(&ProjectSettings::userName),
-                                       project.GetText(&ProjectSettings::password));
+    FtpLogonParams logon =
+        FtpLogonFor(parts, GlobalRuntime().Proxy(), project.GetText(&ProjectSettings::userName),
+                    project.GetText(&ProjectSettings::password));
 
     project.localPath = localPath;
     const auto localSize = plat::FileSize(localPath);
@@ -134,8 +128,8 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
         if (!resume) project.settings.savedProgress = 0;
         project.bytesDone = project.settings.savedProgress.load();
         NotifyRow(project, StatusEvent::Transferring);
-        ok = WithClientOpen(project,
-                            [&] { return client->Transfer(remote, localPath, passive, false, resume); });
+        ok = WithClientOpen(
+            project, [&] { return client->Transfer(remote, localPath, passive, false, resume); });
         if (!ok && project.result >= 0 && client->failure != FtpFailure::LocalFile &&
             client->failure != FtpFailure::Stopped && !project.stopRequested)
             project.result = ResultIncomplete;  // STOR refused or the server lost data
@@ -151,23 +145,20 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client,
     return ok;
 }
 
-int UploadWorker(CProject& project) {
+int UploadWorker(CProject* projectPtr) {
+    CProject& project = *projectPtr;
     std::unique_ptr<CFtpClient> client;
     project.workerRunning = true;
     project.loggedOn = false;
     project.cancelViaConnection = false;
     if (!plat::SocketLayerInit()) {
-        project.queued = false;
-        const bool destroy = project.deleteWhenDone.load();
-        project.workerRunning = false;
-        if (destroy) delete &project;
+        EndWorker(&project);
         return 0;
     }
     std::vector<std::string> entries;
     if (!LoadList(project.GetText(&ProjectSettings::source), entries)) {
-        project.active = false;
-        project.queued = false;
-        project.workerRunning = false;
+        // The row keeps its last state: no event, no save.
+        EndWorker(&project);
         return 0;
     }
     project.settings.seqTo = static_cast<std::int32_t>(entries.size());
@@ -204,14 +195,15 @@ int UploadWorker(CProject& project) {
         }
     }
 
-    StatusEvent final = project.result < 0     ? StatusEvent::Error
+    StatusEvent final = project.result < 0      ? StatusEvent::Error
                         : project.stopRequested ? StatusEvent::Stopped
                                                 : StatusEvent::Completed;
     NotifyRow(project, final);
     project.rate = 0;
     NotifyActivity(false);
     SaveProject(project);
-    EndWorker(project, client);
+    DropClient(project, client);
+    EndWorker(&project);  // the project may be gone after this
     return 0;
 }
 

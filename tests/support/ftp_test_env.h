@@ -9,7 +9,7 @@
 namespace ks::test {
 
 class FtpTestBase : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         savedProxy_ = GlobalRuntime().Proxy();
         savedTimeout_ = GlobalRuntime().timeoutSeconds.load();
@@ -35,7 +35,7 @@ protected:
         GlobalRuntime().SetProxy(p);
     }
 
-private:
+  private:
     ProxySettings savedProxy_;
     std::int32_t savedTimeout_ = 180;
 };

@@ -137,11 +137,16 @@ void ScriptedFtpServer::RunSession(plat::Socket& control) {
             continue;
         }
         bool ok = true;
-        if (verb == "USER") ok = Reply(s, "331 Please specify the password.");
-        else if (verb == "PASS") ok = Reply(s, "230 Login successful.");
-        else if (verb == "ACCT") ok = Reply(s, "230 Account accepted.");
-        else if (verb == "SITE" || verb == "OPEN") ok = Reply(s, "331 Connected, send user.");
-        else if (verb == "TYPE") ok = Reply(s, "200 Type set.");
+        if (verb == "USER")
+            ok = Reply(s, "331 Please specify the password.");
+        else if (verb == "PASS")
+            ok = Reply(s, "230 Login successful.");
+        else if (verb == "ACCT")
+            ok = Reply(s, "230 Account accepted.");
+        else if (verb == "SITE" || verb == "OPEN")
+            ok = Reply(s, "331 Connected, send user.");
+        else if (verb == "TYPE")
+            ok = Reply(s, "200 Type set.");
         else if (verb == "QUIT") {
             Reply(s, "221 Goodbye.");
             return;
@@ -158,11 +163,10 @@ void ScriptedFtpServer::RunSession(plat::Socket& control) {
             s.pasvListener->Listen("127.0.0.1", 0, 1);
             std::uint16_t p = s.pasvListener->LocalPort();
             std::string host = b_.pasvAddress.empty() ? "127,0,0,1" : b_.pasvAddress;
-            std::string text = b_.pasvReply.empty()
-                                   ? "227 Entering Passive Mode (" + host + "," +
-                                         std::to_string(p / 256) + "," + std::to_string(p % 256) +
-                                         ")."
-                                   : b_.pasvReply;
+            std::string text = b_.pasvReply.empty() ? "227 Entering Passive Mode (" + host + "," +
+                                                          std::to_string(p / 256) + "," +
+                                                          std::to_string(p % 256) + ")."
+                                                    : b_.pasvReply;
             ok = Reply(s, text);
         } else if (verb == "PORT") {
             int n[6] = {};
@@ -236,9 +240,10 @@ bool ScriptedFtpServer::HandleTransfer(Session& s, const std::string& verb,
     Track(data.get(), true);
     std::string outcome = "226 Transfer complete.";
     if (verb == "LIST" || verb == "RETR") {
-        std::string out = verb == "LIST" ? (exists ? ListingLine(arg, (std::int64_t)content.size())
-                                                   : std::string())
-                                         : content.substr(std::min<std::size_t>(rest, content.size()));
+        std::string out =
+            verb == "LIST"
+                ? (exists ? ListingLine(arg, (std::int64_t)content.size()) : std::string())
+                : content.substr(std::min<std::size_t>(rest, content.size()));
         if (verb == "RETR" && b_.dataCloseAfter >= 0 &&
             static_cast<std::size_t>(b_.dataCloseAfter) < out.size()) {
             out.resize(static_cast<std::size_t>(b_.dataCloseAfter));
@@ -246,7 +251,8 @@ bool ScriptedFtpServer::HandleTransfer(Session& s, const std::string& verb,
         }
         for (std::size_t pos = 0; pos < out.size(); pos += 4096) {
             if (b_.dataDelayMs > 0) plat::SleepMs(b_.dataDelayMs);
-            if (stopping_ || !data->SendAll(out.data() + pos, std::min<std::size_t>(4096, out.size() - pos))) {
+            if (stopping_ ||
+                !data->SendAll(out.data() + pos, std::min<std::size_t>(4096, out.size() - pos))) {
                 outcome = "426 Failure writing network stream.";
                 break;
             }
@@ -259,9 +265,11 @@ bool ScriptedFtpServer::HandleTransfer(Session& s, const std::string& verb,
         if (n < 0) outcome = "426 Failure reading network stream.";
         std::lock_guard<std::mutex> g(mu_);
         std::string& f = files_[arg];
-        if (verb == "APPE") f += got;
+        if (verb == "APPE")
+            f += got;
         else {
-            f.resize(static_cast<std::size_t>(std::min<std::int64_t>(rest, (std::int64_t)f.size())));
+            f.resize(
+                static_cast<std::size_t>(std::min<std::int64_t>(rest, (std::int64_t)f.size())));
             f += got;
         }
     }

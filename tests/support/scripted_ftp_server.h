@@ -25,21 +25,21 @@ struct FtpBehaviour {
     std::map<std::string, std::string> replies;
     // Replies by command verb ("USER", "SITE" ...), after `replies`.
     std::map<std::string, std::string> verbReplies;
-    bool restRefused = false;        // REST answered with 502
-    bool dosListing = false;         // LIST lines in DOS layout
-    bool refuseMissingList = false;  // LIST of a missing file: 550 (else an empty listing)
-    bool refuseList = false;         // LIST always 550
-    std::string pasvAddress;         // "10,0,0,1": the PASV reply names this host
-    std::string pasvReply;           // the whole PASV reply text, used as is
+    bool restRefused = false;          // REST answered with 502
+    bool dosListing = false;           // LIST lines in DOS layout
+    bool refuseMissingList = false;    // LIST of a missing file: 550 (else an empty listing)
+    bool refuseList = false;           // LIST always 550
+    std::string pasvAddress;           // "10,0,0,1": the PASV reply names this host
+    std::string pasvReply;             // the whole PASV reply text, used as is
     std::int64_t dataCloseAfter = -1;  // RETR: close the data connection after this many bytes
     std::string earlyCloseReply = "426 Connection closed; transfer aborted.";
-    int dataDelayMs = 0;           // pause before each data block (a slow server)
-    std::string stallAfter;        // verb after which the server goes silent
+    int dataDelayMs = 0;            // pause before each data block (a slow server)
+    std::string stallAfter;         // verb after which the server goes silent
     std::string listOwner = "ftp";  // owner and group column of Unix lines
 };
 
 class ScriptedFtpServer {
-public:
+  public:
     explicit ScriptedFtpServer(FtpBehaviour behaviour = {});
     ~ScriptedFtpServer();
     ScriptedFtpServer(const ScriptedFtpServer&) = delete;
@@ -55,7 +55,7 @@ public:
     std::vector<std::string> CommandsUpTo(const std::string& last) const;
     int Sessions() const { return sessions_.load(); }
 
-private:
+  private:
     struct Session;
     void Serve();
     void RunSession(plat::Socket& control);

@@ -5,6 +5,8 @@
 // needs the types windows.h declares
 #include <shellapi.h>
 
+#include <shellapi.h>
+
 #include <vector>
 
 namespace ks::plat {

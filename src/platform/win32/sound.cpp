@@ -5,6 +5,8 @@
 // needs the types windows.h declares
 #include <mmsystem.h>
 
+#include <mmsystem.h>
+
 namespace ks::plat {
 
 void PlayWaveFile(const std::string& path) {

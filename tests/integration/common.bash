@@ -4,6 +4,7 @@ set -uo pipefail
 KI_PASSED=0
 KI_FAILED=0
 KI_WORK="$(mktemp -d /tmp/kestrune-it.XXXXXX)"
+chmod 755 "$KI_WORK"  # the servers drop privileges and must read what we serve
 KI_PIDS=()
 CLI="${KESTRUNE_CLI:-$KESTRUNE_ROOT/build/release/kestrune-cli}"
 
@@ -42,8 +43,8 @@ pid $pfx/nginx.pid;
 error_log $pfx/logs/error.log;
 events { worker_connections 256; }
 http {
-    access_log $NGINX_LOG bytes;
     log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range"';
+    access_log $NGINX_LOG bytes;
     client_body_temp_path $pfx/tmp;
     proxy_temp_path $pfx/tmp;
     fastcgi_temp_path $pfx/tmp;
@@ -58,15 +59,15 @@ http {
     }
 }
 CONF
-    nginx -c "$pfx/nginx.conf" -p "$pfx/" >/dev/null 2>&1 &
+    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
     KI_PIDS+=($!)
-    wait_port "$NGINX_PORT"
+    wait_port "$NGINX_PORT" || { echo "nginx did not start:"; cat "$pfx/logs/stderr.log" "$pfx/logs/error.log"; return 1; }
 }
 
-# start_vsftpd ROOTDIR -> sets FTP_PORT. Anonymous read/write in ROOTDIR.
+# start_vsftpd ROOTDIR [MAX_RATE_BYTES] -> sets FTP_PORT. Anonymous read/write in ROOTDIR.
 start_vsftpd() {
-    local root=$1
-    local dir="$KI_WORK/vsftpd"
+    local root=$1 rate=${2:-0}
+    local dir="$KI_WORK/vsftpd-$RANDOM"
     mkdir -p "$dir/empty"
     chmod 755 "$root"
     FTP_PORT=$(free_port)
@@ -95,12 +96,17 @@ pasv_min_port=$pmin
 pasv_max_port=$((pmin + 200))
 max_per_ip=100
 max_clients=200
-use_sendfile=YES
 xferlog_enable=NO
 CONF
-    vsftpd "$dir/vsftpd.conf" >/dev/null 2>&1 &
+    # The rate limit only holds without sendfile.
+    if [ "$rate" -gt 0 ]; then
+        printf 'use_sendfile=NO\nanon_max_rate=%s\n' "$rate" >> "$dir/vsftpd.conf"
+    else
+        echo 'use_sendfile=YES' >> "$dir/vsftpd.conf"
+    fi
+    vsftpd "$dir/vsftpd.conf" >"$dir/stderr.log" 2>&1 &
     KI_PIDS+=($!)
-    wait_port "$FTP_PORT"
+    wait_port "$FTP_PORT" || { echo "vsftpd did not start:"; cat "$dir/stderr.log"; return 1; }
 }
 
 ki_finish() {
@@ -111,3 +117,22 @@ ki_finish() {
     [ "$KI_FAILED" -eq 0 ]
 }
 trap 'ki_finish; exit $?' EXIT
+
+# run_cli EXPECTED_STATUS NAME ARGS... : runs kestrune-cli and checks its exit status.
+run_cli() {
+    local want=$1 name=$2; shift 2
+    "$CLI" "$@" >"$KI_WORK/cli.out" 2>&1
+    local rc=$?
+    if [ "$rc" -eq "$want" ]; then pass "$name (exit $rc)"; else
+        fail "$name (exit $rc, expected $want)"; tail -n 5 "$KI_WORK/cli.out"; fi
+}
+
+# kill_after SECONDS SIGNAL ARGS... : starts kestrune-cli, sends SIGNAL after SECONDS, waits; prints status.
+kill_after() {
+    local secs=$1 sig=$2; shift 2
+    "$CLI" "$@" >/dev/null 2>&1 &
+    local pid=$!
+    sleep "$secs"
+    kill "-$sig" "$pid" 2>/dev/null
+    wait "$pid"
+}

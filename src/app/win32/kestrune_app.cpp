@@ -1,0 +1,85 @@
+#include "app/win32/kestrune_app.h"
+
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+// clang-format on
+
+#include <memory>
+
+#include "app/win32/dde_link.h"
+#include "app/win32/main_frame.h"
+#include "app/win32/shell_settings.h"
+#include "app/win32/win_util.h"
+#include "resource.h"
+
+namespace ks {
+
+bool CKestruneApp::ActivateRunningInstance(const std::string& commandLine) {
+    HWND running = FindWindowA(kMainClass, nullptr);
+    if (!running) return false;
+    ShowWindow(running, SW_SHOWNORMAL);
+    HWND popup = GetLastActivePopup(running);
+    SetForegroundWindow(popup ? popup : running);
+    if (!commandLine.empty()) HandOffToRunningInstance(commandLine);
+    return true;
+}
+
+bool CKestruneApp::RegisterMainClass() {
+    WNDCLASSA wc{};
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = CMainFrame::WindowProc();
+    wc.hInstance = win::Instance();
+    wc.hIcon = LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kMainClass;
+    registered_ = RegisterClassA(&wc) != 0;
+    return registered_;
+}
+
+int CKestruneApp::Run(const std::string& commandLine, int showCommand) {
+    if (ActivateRunningInstance(commandLine)) return 0;
+    if (!RegisterMainClass()) return 2;
+
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) {
+        win::Message(nullptr, "Windows sockets initialization failed.");
+        return 3;
+    }
+    socketsUp_ = true;
+    if (FAILED(OleInitialize(nullptr))) {
+        win::Message(nullptr, "OLE_INIT_FAILED");
+        return 4;
+    }
+    oleUp_ = true;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
+                                             ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    int code = 0;
+    if (!AppSettings().ResolveProgramFolder()) {
+        code = 1;
+    } else {
+        AppSettings().LoadHistories();
+        auto frame = std::make_unique<CMainFrame>();
+        if (!frame->Create(commandLine, showCommand)) {
+            code = 5;
+        } else {
+            MSG msg;
+            while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    }
+    if (oleUp_) OleUninitialize();
+    if (socketsUp_) WSACleanup();
+    if (registered_) UnregisterClassA(kMainClass, win::Instance());
+    return code;
+}
+
+}  // namespace ks

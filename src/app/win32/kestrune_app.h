@@ -1,0 +1,25 @@
+// The application object: finds a running instance and hands it the command
+// line, or starts the platform services and the main window.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ks {
+
+class CKestruneApp {
+  public:
+    // Returns the process exit code.
+    int Run(const std::string& commandLine, int showCommand);
+
+  private:
+    bool ActivateRunningInstance(const std::string& commandLine);
+    bool RegisterMainClass();
+
+    bool registered_ = false;
+    bool socketsUp_ = false;
+    bool oleUp_ = false;
+};
+
+}  // namespace ks

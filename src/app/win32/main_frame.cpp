@@ -1,0 +1,337 @@
+#include "app/win32/main_frame.h"
+
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <windows.h>
+#include <mmsystem.h>
+#include <windowsx.h>
+// clang-format on
+
+#include "app/shell_text.h"
+#include "app/version.h"
+#include "app/win32/about_box.h"
+#include "app/win32/shell_settings.h"
+#include "app/win32/win_util.h"
+#include "platform/files.h"
+#undef PlaySound  // the queue host method of that name
+#include "resource.h"
+
+namespace ks {
+
+namespace {
+constexpr UINT_PTR kHeartbeatTimer = 10;
+constexpr UINT_PTR kKeepAliveTimer = 11;
+constexpr UINT_PTR kRateTimer = 99;
+constexpr UINT_PTR kDialTimers[] = {555, 666, 777};
+constexpr UINT kTrayId = 132;
+}  // namespace
+
+const CMainFrame::Command CMainFrame::kCommands[] = {
+    {ID_TRAY_OPEN, &CMainFrame::CmdOpen},
+    {ID_APP_EXIT, &CMainFrame::CmdExit},
+    {ID_APP_ABOUT, &CMainFrame::CmdAbout},
+    {ID_HELP_CONTENTS, &CMainFrame::CmdHelp},
+    {ID_FILE_CLEARHISTORY, &CMainFrame::CmdClearHistory},
+};
+
+CMainFrame::CMainFrame() {
+    ShellSettings& st = AppSettings();
+    QueueOptions o;
+    o.limit = st.GetFlag("Limits", "limit", false);
+    o.maxFiles = st.GetInt("Limits", "maxfiles", 3);
+    o.immediate = st.GetFlag("Download", "Immediate", true);
+    o.useWav = st.GetFlag("Download", "useWav", true);
+    o.wavFile =
+        st.Get("Download", "wavfile", plat::JoinPath(st.ProgramFolder(), "capture.wav").c_str());
+    o.dontAskMe = st.GetFlag("Download", "dontaskme", false);
+    o.acceleration = st.GetInt("Download", "acceleration", 1);
+    o.autoMirror = st.GetFlag("Download", "automirrorcheck", true);
+    o.checkFast = st.GetFlag("Download", "checkfast", true);
+    queue_.SetOptions(o);
+    dropX_ = st.GetInt("Download", "dropx", 0);
+    dropY_ = st.GetInt("Download", "dropy", 0);
+}
+
+CMainFrame::~CMainFrame() {
+    AppSettings().SaveHistories();
+}
+
+bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
+    commandLine_ = commandLine;
+    HMENU menu = LoadMenuA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    hwnd_ = CreateWindowExA(0, kMainClass, ProductTitle(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            CW_USEDEFAULT, CW_USEDEFAULT, 960, 540, nullptr, menu, win::Instance(),
+                            this);
+    if (!hwnd_) return false;
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    HandleCommandLine(commandLine_, true);
+    return true;
+}
+
+LRESULT CALLBACK CMainFrame::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+        auto* self = static_cast<CMainFrame*>(cs->lpCreateParams);
+        self->hwnd_ = w;
+        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(w, msg, wp, lp);
+    return self->Handle(msg, wp, lp);
+}
+
+bool CMainFrame::OnCreate() {
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(win::LoadIconSized(IDR_MAINFRAME, 32)));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(win::LoadIconSized(IDR_MAINFRAME, 16)));
+    CProjectView::Host host;
+    host.queue = &queue_;
+    host.handleCommandLine = [this](const std::string& t, bool add) {
+        return HandleCommandLine(t, add);
+    };
+    if (!view_.Create(hwnd_, std::move(host))) return false;
+    if (!CreateToolbar() || !CreateStatusBar()) return false;
+    if (!tray_.Create(hwnd_, win::WM_KS_TRAY, kTrayId, IDI_TRAY_IDLE, "Kestrune")) return false;
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+
+    // Rows change on worker threads: only a coalesced post reaches the window.
+    queue_.Rows().SetOnChange([this] {
+        if (!rowsPosted_.exchange(true)) PostMessageA(hwnd_, win::WM_KS_ROWS_CHANGED, 0, 0);
+    });
+    SetTimer(hwnd_, kHeartbeatTimer, 1000, nullptr);
+    SetTimer(hwnd_, kRateTimer, 5000, nullptr);
+    dde_.Start([this](const std::string& item) { HandleCommandLine(item, true); });
+    ShowConnectionStatus(1, "");
+    return true;
+}
+
+int CMainFrame::HandleCommandLine(const std::string& text, bool add) {
+    std::optional<std::string> url = CommandLineUrl(text);
+    if (!url) return 0;
+    if (add) QueuePendingUrl(*url);
+    return 1;
+}
+
+// ---- QueueHost -------------------------------------------------------------------
+
+bool CMainFrame::ConfirmDownload(std::string& folder, const std::string& url) {
+    // The capture confirmation dialog belongs to the capture windows; until it
+    // is there, a URL is accepted into the current folder as it is.
+    return true;
+}
+
+void CMainFrame::PlaySound(const std::string& wavFile) {
+    ::PlaySoundA(wavFile.c_str(), nullptr, SND_ASYNC | SND_FILENAME | SND_NODEFAULT);
+}
+
+void CMainFrame::AddToUrlHistory(const std::string& url) {
+    AddToHistory(AppSettings().Histories().url, url);
+}
+
+void CMainFrame::OnActivity(bool active) {
+    if (wantAnimation_.exchange(active) != active)
+        PostMessageA(hwnd_, win::WM_KS_ACTIVITY, active ? 1 : 0, 0);
+}
+
+// ---- tray ------------------------------------------------------------------------
+
+void CMainFrame::StartTrayAnimation() {
+    if (tray_.Animating()) return;
+    if (connected_)
+        tray_.SetIconList(IDI_TRAY_ANIM_CONN_FIRST, IDI_TRAY_ANIM_CONN_LAST);
+    else
+        tray_.SetIconList(IDI_TRAY_ANIM_FIRST, IDI_TRAY_ANIM_LAST);
+    tray_.Animate(500, 0);
+}
+
+void CMainFrame::StopTrayAnimation() {
+    tray_.StopAnimation();
+    tray_.SetIcon(connected_ ? IDI_TRAY_CONNECTED : IDI_TRAY_IDLE);
+}
+
+void CMainFrame::OnTrayNotify(LPARAM lp) {
+    if (lp == WM_RBUTTONUP) {
+        HMENU menu = LoadMenuA(win::Instance(), MAKEINTRESOURCEA(IDR_TRAYMENU));
+        if (!menu) return;
+        HMENU popup = GetSubMenu(menu, 0);
+        SetMenuDefaultItem(popup, 0, TRUE);
+        POINT pt;
+        GetCursorPos(&pt);
+        SetForegroundWindow(hwnd_);
+        TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+        PostMessageA(hwnd_, WM_NULL, 0, 0);
+        DestroyMenu(menu);
+    } else if (lp == WM_LBUTTONDBLCLK) {
+        HMENU menu = LoadMenuA(win::Instance(), MAKEINTRESOURCEA(IDR_TRAYMENU));
+        if (!menu) return;
+        UINT id = GetMenuItemID(GetSubMenu(menu, 0), 0);
+        DestroyMenu(menu);
+        SetForegroundWindow(hwnd_);
+        SendMessageA(hwnd_, WM_COMMAND, id, 0);
+    }
+}
+
+// ---- heartbeat -------------------------------------------------------------------
+
+void CMainFrame::OnHeartbeat() {
+    queue_.AddOnePendingUrl();
+    double rate = queue_.TotalRate();
+    int n = queue_.CountRows(), a = queue_.CountActive();
+    std::string text = HeartbeatText(rate, a, n);
+    int icon = a > 0 ? IDI_STATUS_ACTIVE : IDI_STATUS_IDLE;
+    if (icon != statusIcon_) {
+        statusIcon_ = icon;
+        SendMessageA(status_, SB_SETICON, 0,
+                     reinterpret_cast<LPARAM>(win::LoadIconSized(icon, 16)));
+    }
+    tray_.SetTooltip(text);
+    ShowConnectionStatus(0, text);
+    queue_.StartNextQueued();
+}
+
+void CMainFrame::ShowConnectionStatus(int part, const std::string& text) {
+    std::string shown = (part == 1 && !useDialUp_) ? "(Not using dial-up)" : text;
+    if (win::WindowText(status_) == shown && part == 0) return;
+    SendMessageA(status_, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+// ---- closing ---------------------------------------------------------------------
+
+void CMainFrame::OnClose() {
+    if (!quitRequested_) {
+        ShowWindow(hwnd_, SW_HIDE);
+        return;
+    }
+    dde_.Stop();
+    queue_.PauseAll();
+    queue_.StopHidden();
+    queue_.ShutdownAll();
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrune", 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        DWORD off = 0;
+        RegSetValueExA(key, "CaptureIE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
+                       sizeof off);
+        RegCloseKey(key);
+    }
+    KillTimer(hwnd_, kHeartbeatTimer);
+    KillTimer(hwnd_, kKeepAliveTimer);
+    KillTimer(hwnd_, kRateTimer);
+    for (UINT_PTR t : kDialTimers) KillTimer(hwnd_, t);
+    tray_.Remove();
+    DestroyWindow(hwnd_);
+}
+
+void CMainFrame::OnDestroy() {
+    queue_.Rows().SetOnChange(nullptr);
+    WinHelpA(hwnd_, nullptr, HELP_QUIT, 0);
+    AppSettings().SetInt("Download", "dropx", dropX_);
+    AppSettings().SetInt("Download", "dropy", dropY_);
+    view_.Destroy();
+    PostQuitMessage(0);
+}
+
+// ---- commands --------------------------------------------------------------------
+
+bool CMainFrame::OnCommand(UINT id) {
+    if (view_.OnCommand(id)) return true;
+    for (const Command& c : kCommands) {
+        if (c.id == id) {
+            (this->*c.fn)();
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMainFrame::CmdOpen() {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+}
+
+void CMainFrame::CmdExit() {
+    quitRequested_ = true;
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void CMainFrame::CmdAbout() {
+    RunAboutBox(hwnd_);
+}
+
+void CMainFrame::CmdHelp() {
+    std::string help =
+        plat::JoinPath(plat::JoinPath(AppSettings().ProgramFolder(), "help"), "kestrune.hlp");
+    WinHelpA(hwnd_, help.c_str(), HELP_FINDER, 0);
+}
+
+void CMainFrame::CmdClearHistory() {
+    if (win::Message(hwnd_, "Clear History?", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        AppSettings().ClearHistories();
+}
+
+// ---- messages --------------------------------------------------------------------
+
+LRESULT CMainFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            return OnCreate() ? 0 : -1;
+        case WM_SIZE:
+            if (wp == SIZE_MINIMIZED) {
+                ShowWindow(hwnd_, SW_HIDE);
+                return 0;
+            }
+            Layout();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wp & 0xFFF0) == SC_MINIMIZE) {
+                ShowWindow(hwnd_, SW_HIDE);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+            SetFocus(view_.List());
+            return 0;
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wp))) return 0;
+            break;
+        case WM_NOTIFY:
+            if (reinterpret_cast<NMHDR*>(lp)->code == TTN_GETDISPINFOA) return OnToolTip(lp);
+            break;
+        case WM_TIMER:
+            if (wp == kHeartbeatTimer) OnHeartbeat();
+            if (wp == kRateTimer) queue_.RateTick();
+            return 0;
+        case win::WM_KS_TRAY:
+            if (wp == kTrayId) OnTrayNotify(lp);
+            return 0;
+        case win::WM_KS_ROWS_CHANGED:
+            rowsPosted_ = false;
+            view_.SyncRows();
+            return 0;
+        case win::WM_KS_ACTIVITY:
+            if (wantAnimation_.load())
+                StartTrayAnimation();
+            else
+                StopTrayAnimation();
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            if (taskbarCreated_ && msg == taskbarCreated_) {
+                tray_.Readd();
+                return 0;
+            }
+            break;
+    }
+    return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+}  // namespace ks

@@ -1,0 +1,99 @@
+// The program's only top-level window: toolbar, job list, status bar and tray
+// icon, the pending-URL list and every program timer. Closing it hides it;
+// only "E&xit" ends the program.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "app/win32/dde_link.h"
+#include "app/win32/system_tray.h"
+#include "projects/queue.h"
+#include "projects/win32/project_view.h"
+
+namespace ks {
+
+inline constexpr char kMainClass[] = "KestruneClass";
+
+class CMainFrame : public QueueHost {
+  public:
+    CMainFrame();
+    ~CMainFrame() override;  // writes the histories
+    CMainFrame(const CMainFrame&) = delete;
+    CMainFrame& operator=(const CMainFrame&) = delete;
+
+    static WNDPROC WindowProc() { return &CMainFrame::WndProc; }
+    // Creates, shows and updates the window. False when a required part failed.
+    bool Create(const std::string& commandLine, int showCommand);
+    HWND Hwnd() const { return hwnd_; }
+
+    // Trims, accepts http and ftp only; with add, queues it for the heartbeat.
+    int HandleCommandLine(const std::string& text, bool add);
+    void QueuePendingUrl(const std::string& url) { queue_.QueuePendingUrl(url); }
+
+    void StartTrayAnimation();
+    void StopTrayAnimation();
+    void ShowConnectionStatus(int part, const std::string& text);
+
+    ProjectQueue& Queue() { return queue_; }
+
+    // QueueHost.
+    std::string CurrentFolder() override { return view_.Folder(); }
+    void SetCurrentFolder(const std::string& folder) override { view_.SetFolder(folder); }
+    bool ConfirmDownload(std::string& folder, const std::string& url) override;
+    void PlaySound(const std::string& wavFile) override;
+    void AddToUrlHistory(const std::string& url) override;
+    void OnActivity(bool active) override;
+
+  private:
+    static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    bool OnCreate();
+    bool CreateToolbar();
+    bool CreateStatusBar();
+    void Layout();
+    LRESULT OnToolTip(LPARAM lp);
+    void OnHeartbeat();
+    void OnTrayNotify(LPARAM lp);
+    void OnClose();
+    void OnDestroy();
+    bool OnCommand(UINT id);
+
+    // Commands, dispatched through a table in the .cpp.
+    void CmdOpen();
+    void CmdExit();
+    void CmdAbout();
+    void CmdHelp();
+    void CmdClearHistory();
+
+    struct Command {
+        UINT id;
+        void (CMainFrame::*fn)();
+    };
+    static const Command kCommands[];
+
+    ProjectQueue queue_{*this};
+    CProjectView view_;
+    CSystemTray tray_;
+    CDdeServer dde_;
+    HWND hwnd_ = nullptr;
+    HWND toolbar_ = nullptr;
+    HWND status_ = nullptr;
+    HIMAGELIST toolImages_ = nullptr;
+    HIMAGELIST hotImages_ = nullptr;
+    std::string commandLine_;
+    bool quitRequested_ = false;
+    bool connected_ = false;
+    bool useDialUp_ = false;
+    int statusIcon_ = 0;
+    int dropX_ = 0, dropY_ = 0;
+    UINT taskbarCreated_ = 0;
+    // Set by worker threads, read by the UI: coalesces posted notifications.
+    std::atomic<bool> rowsPosted_{false};
+    std::atomic<bool> wantAnimation_{false};
+};
+
+}  // namespace ks

@@ -1,0 +1,26 @@
+// Thin helpers over the Win32 API shared by the program's windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ks::win {
+
+HINSTANCE Instance();
+
+std::string WindowText(HWND w);
+// A modal message box titled with the product name.
+int Message(HWND owner, const std::string& text, UINT flags = MB_OK | MB_ICONEXCLAMATION);
+// An icon resource at an exact size (shared icons are never destroyed).
+HICON LoadIconSized(int id, int size);
+
+// Private messages of the main window. Worker threads only ever post these;
+// nothing outside the UI thread sends a message to a window.
+enum : UINT {
+    WM_KS_TRAY = WM_USER + 10,  // tray icon callback (1034)
+    WM_KS_ROWS_CHANGED = WM_APP + 1,
+    WM_KS_ACTIVITY = WM_APP + 2,  // wParam 1: a worker runs, 0: one ended
+};
+
+}  // namespace ks::win

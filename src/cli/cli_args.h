@@ -1,0 +1,65 @@
+// Command-line parsing of kestrune-cli, kept free of side effects so every
+// accepted and refused form can be tested.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ks::cli {
+
+enum class Command { None, Get, Add, List, Run, Config, Upload };
+
+// Exit statuses.
+enum Exit : int {
+    kExitOk = 0,
+    kExitError = 1,
+    kExitInvalidUrl = 2,
+    kExitUsage = 64,
+    kExitInterrupted = 130,
+};
+
+struct Series {
+    std::int32_t from = 1;
+    std::int32_t to = 1;
+    std::int32_t digits = 1;
+    std::string right;
+};
+
+struct CliArgs {
+    Command command = Command::None;
+    bool help = false;     // --help (global or after the command)
+    bool version = false;  // --version
+    std::string home;      // --home DIR
+
+    // get
+    std::string dir;                       // --dir DIR
+    std::optional<std::int32_t> segments;  // --segments N
+    std::optional<Series> series;          // --series FROM TO DIGITS [RIGHT]
+    std::optional<std::int32_t> retries;   // --retries N (0: no limit)
+    bool quiet = false;                    // --quiet / -q
+
+    // get, add: the URLs; upload: the FTP URL
+    std::vector<std::string> urls;
+
+    // config
+    std::string section, key;
+    std::optional<std::string> value;
+
+    // upload
+    std::string user, password;
+    bool overwrite = false;
+    std::vector<std::string> files;
+
+    std::string error;  // set when the command line is unusable
+};
+
+// args excludes the program name.
+CliArgs ParseCliArgs(const std::vector<std::string>& args);
+
+const char* CommandName(Command c);
+// The usage text of a command (Command::None: the overview).
+std::string UsageText(Command c);
+
+}  // namespace ks::cli

@@ -1,0 +1,61 @@
+#include "cli/cli_engine.h"
+
+#include "app/paths.h"
+#include "platform/files.h"
+#include "projects/project_store.h"
+#include "projects/worker_threads.h"
+
+namespace ks::cli {
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return plat::CurrentDir();
+#ifdef _WIN32
+    const bool absolute = (path.size() >= 2 && path[1] == ':') || plat::IsSeparator(path[0]);
+#else
+    const bool absolute = path[0] == '/';
+#endif
+    return absolute ? path : plat::JoinPath(plat::CurrentDir(), path);
+}
+
+Engine::~Engine() {
+    Close();
+}
+
+bool Engine::Open(const std::string& homeOption, std::string& error) {
+    const std::string home = homeOption.empty() ? homeOption : AbsolutePath(homeOption);
+    StartupResult where = CliProgramFolder(home, FolderEnvironment::FromProcess());
+    if (!where.ok) {
+        error = where.message;
+        return false;
+    }
+    programFolder = where.folder;
+    settings = Settings::Load(SettingsFilePath(programFolder), programFolder);
+    settings.Publish();
+    host.folder = plat::CurrentDir();
+
+    queue = std::make_unique<ProjectQueue>(host);
+    QueueOptions o;
+    o.limit = settings.limits.limit;
+    o.maxFiles = settings.limits.maxFiles;
+    o.immediate = settings.download.immediate;
+    o.useWav = false;  // no sound from a terminal
+    o.dontAskMe = true;
+    o.acceleration = settings.download.acceleration;
+    o.autoMirror = settings.download.autoMirrorCheck;
+    o.checkFast = settings.download.checkFast;
+    queue->SetOptions(o);
+    for (auto& p : LoadProjects(programFolder)) queue->AppendProject(p.release());
+    open_ = true;
+    return true;
+}
+
+void Engine::Close() {
+    if (!open_) return;
+    open_ = false;
+    queue->PauseAll();
+    queue->ShutdownAll();
+    WaitForWorkerThreads(-1);
+    queue.reset();
+}
+
+}  // namespace ks::cli

@@ -1,0 +1,55 @@
+// The engine as the headless front end runs it: program folder, settings,
+// the job list loaded from the project files, and the queue over it. The
+// calling thread plays the UI thread's part.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "projects/queue.h"
+
+namespace ks::cli {
+
+// The headless host: no dialogs, no sound, no tray. The current download
+// folder is --dir, else the folder the command was started in.
+class CliHost : public QueueHost {
+  public:
+    std::string CurrentFolder() override { return folder; }
+    void SetCurrentFolder(const std::string& f) override { folder = f; }
+    std::string folder;
+};
+
+class Engine {
+  public:
+    Engine() = default;
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // False with a message when the program folder cannot be used.
+    bool Open(const std::string& homeOption, std::string& error);
+    // Saves every project and waits for the workers to end.
+    void Close();
+
+    std::string programFolder;
+    Settings settings;
+    CliHost host;
+    std::unique_ptr<ProjectQueue> queue;
+
+  private:
+    bool open_ = false;
+};
+
+// path made absolute against the current folder.
+std::string AbsolutePath(const std::string& path);
+
+// Ctrl-C, SIGINT and the console's break events set a flag instead of ending
+// the process, so the command can pause, save and leave with status 130.
+void InstallInterruptHandler();
+bool Interrupted();
+
+bool StderrIsTerminal();
+int TerminalWidth();
+
+}  // namespace ks::cli

@@ -1,0 +1,63 @@
+#include "cli/cli_args.h"
+
+namespace ks::cli {
+
+std::string UsageText(Command c) {
+    switch (c) {
+        case Command::Get:
+            return "usage: kestrune-cli [--home DIR] get [OPTIONS] URL\n"
+                   "Downloads URL (http or ftp) as a project of the job list, resuming a\n"
+                   "project with the same URL and folder.\n"
+                   "  --dir DIR          download folder (default: the current folder)\n"
+                   "  --segments N       simultaneous file segments (default: \"acceleration\")\n"
+                   "  --series FROM TO DIGITS [RIGHT]\n"
+                   "                     fetch URL + number (zero-padded to DIGITS) + RIGHT\n"
+                   "                     for every number from FROM to TO\n"
+                   "  --retries N        give up after N failed attempts (0: never; default)\n"
+                   "  -q, --quiet        no progress line and no messages\n"
+                   "Exit status: 0 completed, 1 error, 2 invalid URL, 64 usage, 130 interrupted\n"
+                   "(an interrupted download is paused and saved; run the same command to\n"
+                   "resume it).\n";
+        case Command::Add:
+            return "usage: kestrune-cli [--home DIR] add URL...\n"
+                   "Adds each URL as a new download project (not started).\n";
+        case Command::List:
+            return "usage: kestrune-cli [--home DIR] list\n"
+                   "Prints one line per project: Base URL, Size, From, To, Status, Rate,\n"
+                   "Time left and Filename, separated by tabs.\n";
+        case Command::Run:
+            return "usage: kestrune-cli [--home DIR] run\n"
+                   "Starts every download, URL list and upload project and runs the queue\n"
+                   "(\"limit\", \"maxfiles\", \"wait\") until nothing is running or queued.\n"
+                   "Exit status: 0, or 1 when a project ended with an error, 130 interrupted.\n";
+        case Command::Config:
+            return "usage: kestrune-cli [--home DIR] config SECTION KEY [VALUE]\n"
+                   "Prints a setting of kestrune.ini, or sets it to VALUE.\n"
+                   "Example: kestrune-cli config Limits maxfiles 5\n";
+        case Command::Upload:
+            return "usage: kestrune-cli [--home DIR] upload [OPTIONS] FTPURL FILE...\n"
+                   "Uploads the files into the FTP directory FTPURL as an upload project.\n"
+                   "  --user U           FTP user name\n"
+                   "  --password P       FTP password (stored in the project file)\n"
+                   "  --overwrite        overwrite files on the server (default: resume)\n"
+                   "  -q, --quiet        no progress line and no messages\n"
+                   "Exit status as for get.\n";
+        case Command::None:
+            break;
+    }
+    return "usage: kestrune-cli [--home DIR] COMMAND [ARGS]\n"
+           "Commands:\n"
+           "  get URL            download one URL and wait for it\n"
+           "  add URL...         add downloads to the job list\n"
+           "  list               show the job list\n"
+           "  run                run the whole job list\n"
+           "  config S K [V]     read or change a setting\n"
+           "  upload FTPURL FILE...  upload files and wait for them\n"
+           "Options:\n"
+           "  --home DIR         program folder (default: KESTRUNE_HOME, else the\n"
+           "                     per-user data folder)\n"
+           "  -h, --help         help (also after a command)\n"
+           "  -V, --version      version\n";
+}
+
+}  // namespace ks::cli

@@ -1,0 +1,131 @@
+// add, list, run and config: the job list and the settings from a terminal.
+#include <cstdio>
+#include <set>
+
+#include "app/paths.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_engine.h"
+#include "platform/clock.h"
+#include "projects/worker_threads.h"
+#include "transfer/url.h"
+
+namespace ks::cli {
+namespace {
+
+void Complain(const std::string& msg) {
+    std::fprintf(stderr, "kestrune-cli: %s\n", msg.c_str());
+}
+
+bool OpenEngine(Engine& e, const CliArgs& a) {
+    std::string error;
+    if (e.Open(a.home, error)) return true;
+    Complain(error);
+    return false;
+}
+
+}  // namespace
+
+int RunAdd(const CliArgs& a) {
+    Engine e;
+    if (!OpenEngine(e, a)) return kExitError;
+    int status = kExitOk;
+    for (const std::string& url : a.urls) {
+        // Only http and ftp URLs enter from a command line.
+        if (!IsHttpOrFtpUrl(url)) {
+            Complain("Invalid URL: " + url);
+            status = kExitInvalidUrl;
+            continue;
+        }
+        if (!e.queue->AddUrl(url, false, true)) {
+            Complain("can't create the project for " + url);
+            status = kExitError;
+        }
+    }
+    return status;
+}
+
+int RunList(const CliArgs& a) {
+    Engine e;
+    if (!OpenEngine(e, a)) return kExitError;
+    for (const RowSnapshot& row : e.queue->Rows().Snapshot()) {
+        std::string line;
+        for (int c = 0; c < kRowColumns; ++c) {
+            if (c) line += '\t';
+            line += row.texts.columns[c];
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return kExitOk;
+}
+
+// The main window's timers without a window: the heartbeat every second, the
+// rate tick every five, until nothing runs or waits any more.
+int RunQueue(const CliArgs& a) {
+    Engine e;
+    if (!OpenEngine(e, a)) return kExitError;
+    InstallInterruptHandler();
+    ProjectQueue& q = *e.queue;
+    q.StartAllOfKind(ProjectKind::Download, true);
+    q.StartAllOfKind(ProjectKind::UrlListGrab, true);
+    q.StartAllOfKind(ProjectKind::FtpUpload, true);
+    std::set<CProject*> started;
+    for (CProject* p : q.Rows().Projects())
+        if (p->active || p->queued) started.insert(p);
+
+    std::int64_t nextBeat = plat::MonotonicMs() + 1000, nextRate = plat::MonotonicMs() + 5000;
+    bool interrupted = false;
+    for (;;) {
+        if (Interrupted() && !interrupted) {
+            interrupted = true;
+            q.PauseAll();
+        }
+        if (q.CountActive() == 0 && q.CountQueued() == 0) break;
+        const std::int64_t now = plat::MonotonicMs();
+        if (now >= nextBeat) {
+            nextBeat += 1000;
+            q.AddOnePendingUrl();
+            if (!interrupted) q.StartNextQueued();
+            for (CProject* p : q.Rows().Projects())
+                if (p->active || p->queued) started.insert(p);
+        }
+        if (now >= nextRate) {
+            nextRate += 5000;
+            q.RateTick();
+        }
+        plat::SleepMs(100);
+    }
+    if (interrupted) return kExitInterrupted;
+    int status = kExitOk;
+    for (const RowSnapshot& row : q.Rows().Snapshot()) {
+        if (!started.count(row.project)) continue;
+        const std::string& st = row.texts.columns[ColStatus];
+        std::fprintf(stderr, "%s\t%s\n", row.texts.columns[ColBaseUrl].c_str(), st.c_str());
+        if (ExitForStatus(st) != kExitOk) status = kExitError;
+    }
+    return status;
+}
+
+int RunConfig(const CliArgs& a) {
+    Engine e;
+    if (!OpenEngine(e, a)) return kExitError;
+    if (!a.value) {
+        std::optional<std::string> v = e.settings.Get(a.section, a.key);
+        if (!v) {
+            Complain("unknown setting [" + a.section + "] " + a.key);
+            return kExitUsage;
+        }
+        std::printf("%s\n", v->c_str());
+        return kExitOk;
+    }
+    if (!e.settings.Set(a.section, a.key, *a.value)) {
+        Complain("unknown setting [" + a.section + "] " + a.key);
+        return kExitUsage;
+    }
+    if (!e.settings.Save()) {
+        Complain("can't write " + SettingsFilePath(e.programFolder));
+        return kExitError;
+    }
+    return kExitOk;
+}
+
+}  // namespace ks::cli

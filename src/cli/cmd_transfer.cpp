@@ -1,0 +1,151 @@
+// get and upload: one project, started and watched until its worker ends.
+#include <cstdio>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_engine.h"
+#include "cli/cli_progress.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "projects/project_store.h"
+#include "transfer/url.h"
+
+namespace ks::cli {
+namespace {
+
+void Complain(const std::string& msg) {
+    std::fprintf(stderr, "kestrune-cli: %s\n", msg.c_str());
+}
+
+// Starts the row and waits for its worker; Ctrl-C pauses it (the worker saves
+// it on its way out).
+int StartAndWait(Engine& e, std::size_t row, bool quiet) {
+    CProject* p = e.queue->ProjectAt(row);
+    // A project held back by the limit starts on a second explicit start.
+    if (e.queue->Start(row) == 0 && p->queued) e.queue->Start(row);
+    auto texts = [&]() -> std::optional<RowTexts> {
+        auto i = e.queue->Rows().IndexOf(p);
+        return i ? e.queue->Rows().TextsAt(*i) : std::nullopt;
+    };
+    ProgressPrinter progress(!quiet && StderrIsTerminal());
+    bool interrupted = false;
+    while (p->workerRunning || p->active) {
+        if (Interrupted() && !interrupted) {
+            interrupted = true;
+            if (auto i = e.queue->Rows().IndexOf(p)) e.queue->Pause(*i);
+        }
+        if (auto t = texts()) progress.Draw(*t);
+        plat::SleepMs(50);
+    }
+    std::optional<RowTexts> last = texts();
+    if (last) progress.Draw(*last, true);
+    progress.End();
+    if (interrupted) {
+        if (!quiet) Complain("interrupted; the project is paused and saved");
+        return kExitInterrupted;
+    }
+    const std::string status = last ? last->columns[ColStatus] : std::string();
+    if (!quiet) std::fprintf(stderr, "%s\n", status.c_str());
+    return ExitForStatus(status);
+}
+
+std::optional<std::size_t> FindDownload(Engine& e, const std::string& url,
+                                        const std::string& folder) {
+    for (std::size_t i = 0; i < std::size_t(e.queue->CountRows()); ++i) {
+        CProject* p = e.queue->ProjectAt(i);
+        if (p->settings.Kind() == ProjectKind::Download &&
+            p->GetText(&ProjectSettings::url) == url &&
+            plat::StripTrailingSeparators(p->GetText(&ProjectSettings::folder)) ==
+                plat::StripTrailingSeparators(folder))
+            return i;
+    }
+    return std::nullopt;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t"), en = s.find_last_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b, en - b + 1);
+}
+
+}  // namespace
+
+int ExitForStatus(const std::string& status) {
+    if (status == "Completed.") return kExitOk;
+    if (status == "Invalid URL") return kExitInvalidUrl;
+    return kExitError;
+}
+
+int RunGet(const CliArgs& a) {
+    Engine e;
+    std::string error;
+    if (!e.Open(a.home, error)) {
+        Complain(error);
+        return kExitError;
+    }
+    InstallInterruptHandler();
+    const std::string folder = a.dir.empty() ? plat::CurrentDir() : AbsolutePath(a.dir);
+    if (!plat::MakeDirs(folder)) {
+        Complain("can't create folder " + folder);
+        return kExitError;
+    }
+    e.host.folder = folder;
+    const std::string url = Trim(a.urls[0]);
+
+    std::optional<std::size_t> row = FindDownload(e, url, folder);
+    if (!row) row = e.queue->AddUrl(url, false, true);
+    if (!row) {
+        Complain("can't create the project in " + e.programFolder);
+        return kExitError;
+    }
+    CProject* p = e.queue->ProjectAt(*row);
+    if (a.segments) p->settings.segments = *a.segments;
+    if (a.series) {
+        p->settings.sequential = 1;
+        p->settings.seqFrom = a.series->from;
+        p->settings.seqTo = a.series->to;
+        p->settings.seqDigits = a.series->digits;
+        p->SetText(&ProjectSettings::seqSuffix, a.series->right);
+    }
+    p->attemptLimit = a.retries.value_or(0);
+    if (a.segments || a.series) SaveProject(*p);
+    return StartAndWait(e, *row, a.quiet);
+}
+
+int RunUpload(const CliArgs& a) {
+    Engine e;
+    std::string error;
+    if (!e.Open(a.home, error)) {
+        Complain(error);
+        return kExitError;
+    }
+    InstallInterruptHandler();
+    std::vector<std::string> files;
+    for (const std::string& f : a.files) {
+        const std::string path = AbsolutePath(f);
+        if (!plat::FileExists(path)) {
+            Complain("no such file: " + f);
+            return kExitUsage;
+        }
+        bool listed = false;
+        for (const std::string& g : files) listed = listed || g == path;
+        if (!listed) files.push_back(path);
+    }
+    ProjectSettings s;
+    s.position = e.queue->CountRows();
+    s.url = Trim(a.urls[0]);
+    s.seqFrom = 1;
+    s.seqTo = 1;
+    s.uploadMode = a.overwrite ? 1 : 0;
+    s.userName = a.user;
+    s.password = a.password;
+    s.folder = e.host.folder;
+    s.kind = std::int32_t(ProjectKind::FtpUpload);
+    std::unique_ptr<CProject> p = CreateProject(s, true, e.programFolder);
+    if (!p || !WriteUploadList(*p, files, e.programFolder) || !SaveProject(*p)) {
+        Complain("can't create the project in " + e.programFolder);
+        return kExitError;
+    }
+    const std::size_t row = e.queue->AppendProject(p.release());
+    return StartAndWait(e, row, a.quiet);
+}
+
+}  // namespace ks::cli

@@ -1,0 +1,256 @@
+// Commands that create projects, edit them, and act on their downloaded files.
+// windows.h must come before the headers that use its types.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <algorithm>
+
+#include "app/win32/shell_settings.h"
+#include "app/win32/win_util.h"
+#include "platform/files.h"
+#include "projects/project_store.h"
+#include "projects/win32/project_view.h"
+
+#if __has_include("dialogs/dialogs.h")
+#include "dialogs/dialogs.h"
+#define KS_HAVE_DIALOGS 1
+#endif
+
+namespace ks {
+
+namespace {
+const char kPauseFirst[] = "Please pause/stop this item first.";
+const char kNoFile[] = "Can't find the file.";
+
+// Defaults of a new project from the transfer options.
+ProjectSettings NewSettings(const ProjectQueue& q, const std::string& folder) {
+    QueueOptions o = q.Options();
+    ProjectSettings s;
+    s.seqDigits = 1;
+    s.seqFrom = 1;
+    s.seqTo = 1;
+    s.segments = o.acceleration;
+    s.autoMirror = o.autoMirror ? 1 : 0;
+    s.pingFastest = o.checkFast ? 1 : 0;
+    s.folder = folder;
+    return s;
+}
+
+int CountLineFeeds(const std::string& path) {
+    std::string text;
+    if (!plat::ReadWholeFile(path, text)) return 0;
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The program registered for ".htm", started on path: results pages open in
+// the browser even where ".html" belongs to an editor.
+void OpenInBrowser(const std::string& path) {
+    char cls[256] = {};
+    LONG n = sizeof cls;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", cls, &n) != ERROR_SUCCESS || !cls[0]) return;
+    char cmd[1024] = {};
+    n = sizeof cmd;
+    std::string key = std::string(cls) + "\\shell\\open\\command";
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), cmd, &n) != ERROR_SUCCESS || !cmd[0]) return;
+    std::string command = cmd, program;
+    if (command[0] == '"') {
+        std::size_t end = command.find('"', 1);
+        program = command.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    } else {
+        program = command.substr(0, command.find(' '));
+    }
+    ShellExecuteA(nullptr, "open", program.c_str(), path.c_str(), nullptr, SW_SHOWNORMAL);
+}
+}  // namespace
+
+#ifdef KS_HAVE_DIALOGS
+namespace {
+DialogContext Context(CProject* project) {
+    DialogContext ctx;
+    ctx.programFolder = AppSettings().ProgramFolder();
+    ctx.urlHistory = &AppSettings().Histories().url;
+    ctx.uploadHistory = &AppSettings().Histories().upload;
+    ctx.project = project;
+    return ctx;
+}
+}  // namespace
+
+void CProjectView::CmdNewDownload() {
+    ProjectSettings s = NewSettings(*host_.queue, folder_);
+    DialogContext ctx = Context(nullptr);
+    if (!RunDownloadSettingsDialog(GetParent(hwnd_), s, ctx)) return;
+    folder_ = s.folder;
+    s.kind = static_cast<std::int32_t>(ProjectKind::Download);
+    s.ownerList = list_;
+    s.position = host_.queue->CountRows();
+    auto p = CreateProject(s, true, AppSettings().ProgramFolder());
+    if (!p) return;
+    AddToHistory(AppSettings().Histories().url, s.url);
+    CProject* raw = p.release();
+    host_.queue->AppendProject(raw);
+    LoadProjectMirrors(*raw);
+}
+
+void CProjectView::CmdNewUrlList() {
+    ProjectSettings s = NewSettings(*host_.queue, folder_);
+    DialogContext ctx = Context(nullptr);
+    if (!RunUrlListGrabDialog(GetParent(hwnd_), s, ctx)) return;
+    folder_ = s.folder;
+    s.sequential = 1;
+    s.kind = static_cast<std::int32_t>(ProjectKind::UrlListGrab);
+    s.savedProgress = 0;
+    s.totalSize = 0;
+    s.ownerList = list_;
+    s.position = host_.queue->CountRows();
+    if (auto p = CreateProject(s, true, AppSettings().ProgramFolder()))
+        host_.queue->AppendProject(p.release());
+}
+
+void CProjectView::CmdNewUpload() {
+    ProjectSettings s = NewSettings(*host_.queue, folder_);
+    DialogContext ctx = Context(nullptr);
+    if (!RunFtpUploadDialog(GetParent(hwnd_), s, ctx)) return;
+    s.seqFrom = 1;
+    s.seqTo = 1;
+    s.folder = folder_;
+    s.sequential = 0;
+    s.segments = 0;
+    s.kind = static_cast<std::int32_t>(ProjectKind::FtpUpload);
+    s.savedProgress = 0;
+    s.totalSize = 0;
+    s.ownerList = list_;
+    s.position = host_.queue->CountRows();
+    auto p = CreateProject(s, true, AppSettings().ProgramFolder());
+    if (!p) return;
+    AddToHistory(AppSettings().Histories().upload, s.url);
+    host_.queue->AppendProject(p.release());
+}
+
+void CProjectView::OpenProperties(int row) {
+    CProject* p = host_.queue->ProjectAt(static_cast<std::size_t>(row));
+    if (!p) return;
+    ProjectSettings s = p->Snapshot();
+    DialogContext ctx = Context(p);
+    HWND owner = GetParent(hwnd_);
+    switch (s.Kind()) {
+        case ProjectKind::UrlListGrab:
+            if (!RunUrlListGrabDialog(owner, s, ctx)) return;
+            p->settings.disabled = s.disabled.load();
+            p->settings.segments = s.segments.load();
+            p->SetText(&ProjectSettings::source, s.source);
+            p->SetText(&ProjectSettings::folder, s.folder);
+            folder_ = s.folder;
+            break;
+        case ProjectKind::FtpUpload:
+            if (!RunFtpUploadDialog(owner, s, ctx)) return;
+            p->SetText(&ProjectSettings::url, s.url);
+            p->settings.disabled = s.disabled.load();
+            p->SetText(&ProjectSettings::password, s.password);
+            p->SetText(&ProjectSettings::userName, s.userName);
+            p->SetText(&ProjectSettings::source, s.source);
+            p->settings.uploadMode = s.uploadMode.load();
+            AddToHistory(AppSettings().Histories().upload, s.url);
+            p->settings.seqTo = CountLineFeeds(s.source);
+            break;
+        case ProjectKind::Download: {
+            if (!RunDownloadSettingsDialog(owner, s, ctx)) return;
+            s.ownerList = list_;
+            {
+                std::lock_guard<std::mutex> g(p->mu);
+                p->settings = s;
+            }
+            folder_ = s.folder;
+            AddToHistory(AppSettings().Histories().url, s.url);
+            LoadProjectMirrors(*p);
+            break;
+        }
+        case ProjectKind::Search:
+        default:
+            return;  // the search dialogs edit search projects
+    }
+    p->settings.position = row;
+    SaveProject(*p);
+    host_.queue->RefreshRow(*p, StatusEvent::Redraw);
+}
+
+void CProjectView::CmdSetFolder() {
+    RunSetCurrentFolderDialog(GetParent(hwnd_), folder_);
+}
+
+void CProjectView::CmdEnterUrl() {
+    std::string url, folder = folder_;
+    DialogContext ctx = Context(nullptr);
+    HWND owner = GetParent(hwnd_);
+    if (!RunEnterUrlDialog(owner, url, folder, ctx)) return;
+    bool now = win::Message(owner, "Download now?", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    folder_ = folder;
+    host_.queue->AddUrl(url, now, true);
+}
+#else
+void CProjectView::CmdNewDownload() {}
+void CProjectView::CmdNewUrlList() {}
+void CProjectView::CmdNewUpload() {}
+void CProjectView::OpenProperties(int) {}
+void CProjectView::CmdSetFolder() {}
+void CProjectView::CmdEnterUrl() {}
+#endif
+
+void CProjectView::CmdNewSearch() {}  // the search dialogs create search projects
+
+void CProjectView::CmdProperties() {
+    int row;
+    if (RequireSelection(row)) OpenProperties(row);
+}
+
+void CProjectView::CmdView() {
+    int row;
+    if (!RequireSelection(row)) return;
+    CProject* p = host_.queue->ProjectAt(static_cast<std::size_t>(row));
+    if (!p) return;
+    ProjectSettings s = p->Snapshot();
+    std::string path = plat::JoinPath(s.folder, s.fileName);
+    HWND owner = GetParent(hwnd_);
+    if (p->workerRunning.load()) {
+        win::Message(owner, kPauseFirst);
+    } else if (s.fileName.empty() || !plat::FileExists(path)) {
+        win::Message(owner, kNoFile);
+    } else if (s.Kind() == ProjectKind::Search) {
+        OpenInBrowser(path);
+    } else {
+        ShellExecuteA(nullptr, "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+}
+
+void CProjectView::CmdFileDelete() {
+    int row;
+    if (!RequireSelection(row)) return;
+    CProject* p = host_.queue->ProjectAt(static_cast<std::size_t>(row));
+    if (!p) return;
+    HWND owner = GetParent(hwnd_);
+    if (p->workerRunning.load()) {
+        win::Message(owner, kPauseFirst);
+        return;
+    }
+    ProjectSettings s = p->Snapshot();
+    {
+        std::lock_guard<std::mutex> g(p->segmentList.Mutex());
+        for (const auto& node : p->segmentList.Nodes())
+            plat::RemoveFile(plat::JoinPath(s.folder, node->fileName));
+        p->segmentList.Clear();
+    }
+    std::string path = plat::JoinPath(s.folder, s.fileName);
+    if (s.fileName.empty() || !plat::FileExists(path)) {
+        win::Message(owner, kNoFile);
+        return;
+    }
+    plat::RemoveFile(path);
+    if (s.Kind() == ProjectKind::Search && !s.segmentFile.empty())
+        plat::RemoveFile(plat::JoinPath(s.folder, s.segmentFile));
+    p->bytesDone = 0;
+    p->rate = 0;
+    host_.queue->RefreshRow(*p, StatusEvent::Stopped);
+}
+
+}  // namespace ks

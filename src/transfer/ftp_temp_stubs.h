@@ -1,4 +1,0 @@
-// TEMPORARY: the FTP files still include this; it now forwards to the real headers.
-#pragma once
-#include "transfer/download_worker.h"
-#include "transfer/segments.h"
