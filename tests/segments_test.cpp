@@ -310,6 +310,7 @@ TEST_F(Segments, SegmentMustStop) {
     w.segmentWorker = true;
     w.parentProject = &p;
     w.servedSegment = At(500000);
+    p.noMoreSegments = true;  // no successor gets in the way here
     struct Case {
         const char* name;
         std::int64_t parentDone, done;
@@ -332,6 +333,26 @@ TEST_F(Segments, SegmentMustStop) {
     EXPECT_FALSE(SegmentMustStop(w)) << "another file's segment";
     w.parentProject = nullptr;
     EXPECT_FALSE(SegmentMustStop(w));
+}
+
+// A segment that ran into the next one hands its slot on at once instead of
+// waiting for the main connection's next block.
+TEST_F(Segments, SegmentThatRanIntoTheNextOneStartsItsSuccessor) {
+    p.settings.segments = 2;
+    p.settings.totalSize = 4000000;
+    Add({{1000000, 1000001, SegmentState::Active}, {2000000, 0, SegmentState::Active}});
+    CProject w;
+    w.segmentWorker = true;
+    w.parentProject = &p;
+    w.servedSegment = At(1000000);
+    EXPECT_TRUE(SegmentMustStop(w));
+    ASSERT_EQ(launched.size(), 1u);
+    EXPECT_EQ(launched[0]->servedSegment->start, 3000000);
+    p.stopRequested = true;
+    At(2000000)->bytesDone = 2000000;  // up to the end of the file
+    w.servedSegment = At(2000000);
+    EXPECT_TRUE(SegmentMustStop(w));
+    EXPECT_EQ(launched.size(), 1u) << "a stopping parent splits off nothing";
 }
 
 TEST_F(Segments, CleanupRemovesStoppedAndMarksRunning) {

@@ -2,6 +2,7 @@
 // segment file to the local file) lives in segment_merge.cpp.
 #include "transfer/segments.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -143,7 +144,8 @@ bool CheckSegments(CProject& p, SegmentScratch& scratch) {
     if (w.droppedEmpty) p.noMoreSegments = true;
     // Every missing segment at once: at the start they all split off after the
     // first block instead of one per block, with one save of the .cac file.
-    if (!p.pingThread.load()) StartSegments(p, p.settings.segments.load() - w.counted);
+    if (w.counted < p.settings.segments.load() && !p.pingThread.load())
+        StartSegments(p, p.settings.segments.load(), nullptr);
     return false;
 }
 
@@ -208,13 +210,26 @@ CSegment* PickNode(CProject& p, const ProjectSettings& s) {
 
 }  // namespace
 
-void StartSegments(CProject& p, int count) {
-    if (p.stopRequested.load() || p.noMoreSegments.load() || count <= 0) return;
+// Segments that still occupy a slot: every node that is not Stopped, except
+// the one whose worker is ending right now. List lock held.
+int Running(const SegmentList& list, const CSegment* ending) {
+    int n = 0;
+    for (const auto& node : list.Nodes())
+        n += node.get() != ending && node->state.load() != SegmentState::Stopped ? 1 : 0;
+    return n;
+}
+
+void StartSegments(CProject& p, int limit, const CSegment* ending) {
+    if (p.noMoreSegments.load() || limit <= 0) return;
     const ProjectSettings s = p.Snapshot();
     std::vector<std::unique_ptr<CProject>> workers;
     {
         std::lock_guard<std::mutex> g(p.segmentList.Mutex());
-        while (static_cast<int>(workers.size()) < count) {
+        // Read under the lock: a destroyer sets it before it collects the
+        // workers to wait for, so none can slip in behind its back.
+        if (p.stopRequested.load()) return;
+        const int room = std::min(limit, s.segments.load() - Running(p.segmentList, ending));
+        while (static_cast<int>(workers.size()) < room) {
             CSegment* node = PickNode(p, s);
             if (!node) break;
             std::unique_ptr<CProject> w = NewSegmentWorker(p, s);
@@ -245,8 +260,27 @@ void StartSegments(CProject& p, int count) {
 }
 
 void StartSegment(CProject& p) {
-    StartSegments(p, 1);
+    StartSegments(p, 1, nullptr);
 }
+
+namespace {
+
+// Whether the served node has run into the next node of the same file.
+bool RanIntoNext(CProject& parent, const CSegment& served, const std::string& name) {
+    const std::int64_t reached = served.start + served.bytesDone.load();
+    std::lock_guard<std::mutex> g(parent.segmentList.Mutex());
+    bool after = false;
+    for (const auto& node : parent.segmentList.Nodes()) {
+        if (node.get() == &served) {
+            after = true;
+        } else if (after && node->BelongsTo(name)) {
+            return node->start < reached;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 bool SegmentMustStop(CProject& w) {
     CProject* parent = w.parentProject;
@@ -256,17 +290,14 @@ bool SegmentMustStop(CProject& w) {
     const std::string name = parent->GetText(&ProjectSettings::fileName);
     if (!served->BelongsTo(name)) return false;
     if (served->start < parent->bytesDone.load()) return true;
-    const std::int64_t reached = served->start + served->bytesDone.load();
-    std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
-    bool after = false;
-    for (const auto& node : parent->segmentList.Nodes()) {
-        if (node.get() == served) {
-            after = true;
-        } else if (after && node->BelongsTo(name)) {
-            return node->start < reached;
-        }
-    }
-    return false;
+    const bool done = served->start + served->bytesDone.load() >= parent->settings.totalSize.load();
+    if (!done && !RanIntoNext(*parent, *served, name)) return false;
+    // This segment's work is done. Its successor starts now rather than at the
+    // main connection's next block, which a throttled server may hold back for
+    // a long while. The parent stays alive: this worker is still attached.
+    if (!parent->pingThread.load())
+        StartSegments(*parent, parent->settings.segments.load(), served);
+    return true;
 }
 
 bool AnySegmentActive(CProject& p) {

@@ -59,8 +59,11 @@ void StopSegments(CProject& project);
 
 // Splits off one segment (or resumes a stopped one) and starts its worker.
 void StartSegment(CProject& project);
-// The same for up to `count` segments, split one after the other.
-void StartSegments(CProject& project, int count);
+// The same for up to `limit` segments, split one after the other, while fewer
+// than `segments` are running; `ending` (may be null) is a node whose worker is
+// about to end and no longer counts. Safe from the parent's and its segment
+// workers' threads.
+void StartSegments(CProject& project, int limit, const CSegment* ending);
 // The offset at which the next segment should start; 0, with noMoreSegments
 // set, when no piece worth a segment is left.
 std::int64_t ChooseSplitPoint(CProject& project);
