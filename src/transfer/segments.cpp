@@ -145,7 +145,7 @@ bool CheckSegments(CProject& p, SegmentScratch& scratch) {
     // Every missing segment at once: at the start they all split off after the
     // first block instead of one per block, with one save of the .cac file.
     if (w.counted < p.settings.segments.load() && !p.pingThread.load())
-        StartSegments(p, p.settings.segments.load(), nullptr);
+        StartSegments(p, p.settings.segments.load(), nullptr, p.requestedUrl);
     return false;
 }
 
@@ -162,8 +162,12 @@ std::int64_t ChooseSplitPoint(CProject& p) {
 }
 
 std::string NextSegmentUrl(CProject& p) {
+    return NextSegmentUrl(p, p.requestedUrl);
+}
+
+std::string NextSegmentUrl(CProject& p, const std::string& requested) {
     const std::vector<std::string> mirrors = p.Mirrors();
-    if (mirrors.empty()) return p.requestedUrl;
+    if (mirrors.empty()) return requested;
     std::int32_t k = p.nextMirror.load();
     if (k < 0 || static_cast<std::size_t>(k) >= mirrors.size()) k = 0;
     std::string url = mirrors[static_cast<std::size_t>(k)];
@@ -219,7 +223,7 @@ int Running(const SegmentList& list, const CSegment* ending) {
     return n;
 }
 
-void StartSegments(CProject& p, int limit, const CSegment* ending) {
+void StartSegments(CProject& p, int limit, const CSegment* ending, const std::string& requested) {
     if (p.noMoreSegments.load() || limit <= 0) return;
     const ProjectSettings s = p.Snapshot();
     std::vector<std::unique_ptr<CProject>> workers;
@@ -243,7 +247,7 @@ void StartSegments(CProject& p, int limit, const CSegment* ending) {
         }
     }
     if (workers.empty()) return;
-    for (auto& w : workers) w->SetText(&ProjectSettings::url, NextSegmentUrl(p));
+    for (auto& w : workers) w->SetText(&ProjectSettings::url, NextSegmentUrl(p, requested));
     // The segment files are listed in the .cac file before their first byte
     // exists; one save covers all the segments split off together.
     SaveProject(p);
@@ -260,7 +264,7 @@ void StartSegments(CProject& p, int limit, const CSegment* ending) {
 }
 
 void StartSegment(CProject& p) {
-    StartSegments(p, 1, nullptr);
+    StartSegments(p, 1, nullptr, p.requestedUrl);
 }
 
 namespace {
@@ -294,9 +298,12 @@ bool SegmentMustStop(CProject& w) {
     if (!done && !RanIntoNext(*parent, *served, name)) return false;
     // This segment's work is done. Its successor starts now rather than at the
     // main connection's next block, which a throttled server may hold back for
-    // a long while. The parent stays alive: this worker is still attached.
+    // a long while. The parent stays alive: this worker is still attached. The
+    // parent's requestedUrl belongs to the parent's thread; this worker's own
+    // URL is the one it had from there.
     if (!parent->pingThread.load())
-        StartSegments(*parent, parent->settings.segments.load(), served);
+        StartSegments(*parent, parent->settings.segments.load(), served,
+                      w.GetText(&ProjectSettings::url));
     return true;
 }
 

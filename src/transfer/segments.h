@@ -62,13 +62,16 @@ void StartSegment(CProject& project);
 // The same for up to `limit` segments, split one after the other, while fewer
 // than `segments` are running; `ending` (may be null) is a node whose worker is
 // about to end and no longer counts. Safe from the parent's and its segment
-// workers' threads.
-void StartSegments(CProject& project, int limit, const CSegment* ending);
+// workers' threads; `requested` is the URL segments take when there are no
+// mirrors (the parent's requestedUrl, read on the parent's thread).
+void StartSegments(CProject& project, int limit, const CSegment* ending,
+                   const std::string& requested);
 // The offset at which the next segment should start; 0, with noMoreSegments
 // set, when no piece worth a segment is left.
 std::int64_t ChooseSplitPoint(CProject& project);
 // The segment URL: the requested URL, or the mirrors in turn.
 std::string NextSegmentUrl(CProject& project);
+std::string NextSegmentUrl(CProject& project, const std::string& requested);
 
 // Starts a prepared segment worker's thread. The default runs DownloadWorker on
 // a new worker thread; tests replace it. Returns false when nothing started.
