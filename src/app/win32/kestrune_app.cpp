@@ -12,7 +12,6 @@
 
 #include "app/win32/dde_link.h"
 #include "app/win32/main_frame.h"
-#include "app/win32/shell_settings.h"
 #include "app/win32/win_util.h"
 #include "resource.h"
 
@@ -61,11 +60,12 @@ int CKestruneApp::Run(const std::string& commandLine, int showCommand) {
     InitCommonControlsEx(&icc);
 
     int code = 0;
-    if (!AppSettings().ResolveProgramFolder()) {
-        code = 1;
+    StartupResult started = LoadAppContext(context_);
+    if (!started.ok) {
+        win::Message(nullptr, started.message);
+        code = started.exitCode;
     } else {
-        AppSettings().LoadHistories();
-        auto frame = std::make_unique<CMainFrame>();
+        auto frame = std::make_unique<CMainFrame>(context_);
         if (!frame->Create(commandLine, showCommand)) {
             code = 5;
         } else {
