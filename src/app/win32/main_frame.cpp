@@ -123,7 +123,6 @@ bool CMainFrame::OnCreate() {
     if (!tray_.Create(hwnd_, win::WM_KS_TRAY, kTrayId, IDI_TRAY_IDLE, "Kestrune")) return false;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     RegisterCaptureFormat();
-    RefreshMenuChecks();
 
     // Rows change on worker threads: only a coalesced post reaches the window.
     queue_.Rows().SetOnChange([this] {
@@ -131,7 +130,10 @@ bool CMainFrame::OnCreate() {
     });
     SetTimer(hwnd_, kHeartbeatTimer, 1000, nullptr);
     SetTimer(hwnd_, kRateTimer, 5000, nullptr);
-    dde_.Start([this](const std::string& item) { HandleCommandLine(item, true); });
+    // Without the DDE server the browser cannot hand URLs over either.
+    if (!dde_.Start([this](const std::string& item) { HandleCommandLine(item, true); }))
+        settings_.download.captureNetscape = false;
+    RefreshMenuChecks();
     ShowConnectionStatus(1, "");
     return true;
 }
