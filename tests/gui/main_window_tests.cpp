@@ -251,3 +251,51 @@ GUI_TEST(screenshot_of_rows_in_every_state) {
     CHECK(SaveScreen(ArtifactsFolder() + "\\gui-main-window.png") != "");
     CHECK_EQ(app.Exit(), 0);
 }
+
+GUI_TEST(without_its_registration_the_program_says_so_and_ends_with_code_1) {
+    const char* appPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\kestrune.EXE";
+    std::string home = MakeHome({});
+    const struct {
+        bool key;
+        const char* path;  // nullptr: no "Path" value
+        const char* message;
+    } cases[] = {
+        {false, nullptr, "Can't read registry. Re-installation necessary."},
+        {true, nullptr, "Can't find Registry path!"},
+        {true, home.c_str(), nullptr},  // registered: starts on that folder
+    };
+    SetEnvironmentVariableA("KESTRUNE_HOME", nullptr);
+    for (const auto& c : cases) {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, appPaths);
+        HKEY key;
+        if (c.key && RegCreateKeyExA(HKEY_LOCAL_MACHINE, appPaths, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                     nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            if (c.path)
+                RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.path),
+                               static_cast<DWORD>(strlen(c.path) + 1));
+            RegCloseKey(key);
+        }
+        std::string cmd = "\"" + BuildFolder() + "\\kestrune.exe\"";
+        STARTUPINFOA si{sizeof si};
+        PROCESS_INFORMATION pi{};
+        REQUIRE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+        CloseHandle(pi.hThread);
+        if (c.message) {
+            CHECK(Dismiss(FindMessageBox(pi.dwProcessId, c.message)));
+        } else {
+            HWND main = FindTop(pi.dwProcessId, "KestruneClass", "", 10000);
+            CHECK(main != nullptr);
+            PostMessageA(main, WM_COMMAND, ID_APP_EXIT, 0);
+        }
+        DWORD code = 99;
+        if (WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(pi.hProcess, &code);
+        else
+            TerminateProcess(pi.hProcess, 9);
+        CloseHandle(pi.hProcess);
+        CHECK_EQ(code, c.message ? 1u : 0u);
+    }
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, appPaths);
+    CHECK(PathExists(home + "\\history.txt"));  // the registered folder was the one used
+}
