@@ -36,15 +36,6 @@ class ClientScope {
     std::unique_ptr<CFtpClient> client_;
 };
 
-// Runs one client call with the stop path to the client open.
-template <class F>
-int WithClientOpen(CProject& p, F&& call) {
-    p.clientOpen = true;
-    int r = call();
-    p.clientOpen = false;
-    return r;
-}
-
 void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
     const std::int64_t end = plat::MonotonicMs() + ms;
     while (!p.stopRequested && plat::MonotonicMs() < end) plat::SleepMs(50);
