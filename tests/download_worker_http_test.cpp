@@ -10,6 +10,7 @@
 #include "platform/socket.h"
 #include "projects/project.h"
 #include "projects/status_event.h"
+#include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"
 #include "transfer/download_worker.h"
@@ -50,24 +51,16 @@ class WorkerHttpTest : public ::testing::Test {
         SetRowSink(&events);
         project.settings.folder = dir.path();
     }
-    void TearDown() override {
-        SetRowSink(nullptr);
-        GlobalRuntime().retryWaitSeconds = 10;
-        GlobalRuntime().errorPauseMs = 2000;
-        GlobalRuntime().timeoutSeconds = 180;
-    }
+    void TearDown() override { SetRowSink(nullptr); }
     void Run(const std::string& url) {
         project.settings.url = url;
         project.active = true;
         project.workerRunning = true;
         DownloadWorker(&project);
     }
-    std::string Read(const std::string& name) {
-        std::string s;
-        plat::ReadWholeFile(plat::JoinPath(dir.path(), name), s);
-        return s;
-    }
+    std::string Read(const std::string& name) { return dir.Read(name); }
 
+    ks::test::RuntimeGuard runtime;
     ks::test::TempDir dir;
     Events events;
     CProject project;

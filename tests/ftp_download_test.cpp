@@ -34,11 +34,7 @@ class FtpDownloadTest : public ks::test::FtpTestBase {
         return "ftp://127.0.0.1:" + std::to_string(s.Port()) + "/pub/file.bin";
     }
     std::string Local() { return dir_.File("file.bin"); }
-    std::string LocalContent() {
-        std::string got;
-        plat::ReadWholeFile(Local(), got);
-        return got;
-    }
+    std::string LocalContent() { return dir_.Read("file.bin"); }
     void Prepare(CProject& p) { p.SetText(&ProjectSettings::folder, dir_.path()); }
 
     ks::test::TempDir dir_;

@@ -6,6 +6,7 @@
 #include "app/runtime.h"
 #include "platform/files.h"
 #include "projects/project.h"
+#include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"
 #include "transfer/dispatch.h"
@@ -26,6 +27,7 @@ const std::string kHeadLines =
     "Cache-Control: no-cache\r\n";
 
 struct Fixture : ::testing::Test {
+    ks::test::RuntimeGuard runtime;
     ks::test::TempDir dir;
     CProject project;
     std::shared_ptr<const std::string> data = PatternBytes(300000);
@@ -36,11 +38,7 @@ struct Fixture : ::testing::Test {
         project.result = 0;
         return HttpDownload(project, url);
     }
-    std::string Read(const std::string& name) {
-        std::string s;
-        plat::ReadWholeFile(dir.File(name), s);
-        return s;
-    }
+    std::string Read(const std::string& name) { return dir.Read(name); }
     void Write(const std::string& name, const std::string& bytes) {
         ASSERT_TRUE(plat::WriteFileAtomic(dir.File(name), bytes));
     }
@@ -274,10 +272,8 @@ TEST_F(HttpClient, SilentServerTimesOut) {
     HttpRule silent;
     silent.neverAnswer = true;
     ScriptedHttpServer server({silent});
-    const auto saved = GlobalRuntime().timeoutSeconds.load();
     GlobalRuntime().timeoutSeconds = 1;
     EXPECT_EQ(Fetch(server.Url("/t.bin")), 0);
-    GlobalRuntime().timeoutSeconds = saved;
     EXPECT_EQ(project.result, ResultNetwork);
 }
 

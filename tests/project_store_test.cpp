@@ -401,3 +401,36 @@ TEST(ProjectStore, SearchDeletionStaysInsideItsOwnFiles) {
     EXPECT_TRUE(plat::FileExists(dir.File("other.html")));
     EXPECT_TRUE(plat::DirExists(dir.path()));
 }
+
+// A damaged or foreign file of gigabytes must not be read whole into memory at
+// start-up; it is passed over and everything else still loads.
+TEST(ProjectStore, OversizedFilesAreLeftUnread) {
+    ks::test::TempDir dir;
+    std::string projects = ProjectsFolder(dir.path());
+    ASSERT_TRUE(plat::MakeDirs(projects));
+    auto sparse = [](const std::string& path, std::int64_t size, const std::string& head) {
+        plat::File f;
+        ASSERT_TRUE(f.Open(path, plat::File::Mode::Truncate));
+        ASSERT_TRUE(f.Write(head));
+        ASSERT_TRUE(f.Truncate(size));
+    };
+    WriteText(plat::JoinPath(projects, "1000.kpr"), "http://h/small.zip\nsmall.zip\n");
+    sparse(plat::JoinPath(projects, "2000.kpr"), kProjectFileMax + 1, "http://h/huge.zip\n");
+    auto loaded = LoadProjects(dir.path());
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0]->GetText(&ProjectSettings::url), "http://h/small.zip");
+
+    struct Case {
+        std::int64_t size;
+        bool readable;
+    } cases[] = {{kListFileMax, true}, {kListFileMax + 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        sparse(dir.File("up.lst"), c.size, "/a/b.txt\n");
+        std::vector<std::string> entries;
+        EXPECT_EQ(ReadUploadList(dir.File("up.lst"), entries), c.readable);
+        EXPECT_EQ(!entries.empty(), c.readable);
+    }
+    std::vector<std::string> none;
+    EXPECT_FALSE(ReadUploadList(dir.File("missing.lst"), none));
+}

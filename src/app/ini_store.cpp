@@ -220,9 +220,15 @@ bool IniFile::Load(const std::string& path) {
         refused_ = true;
         return false;
     }
+    // A file that is there but cannot be read is not an empty one: saving
+    // over it would drop every key it holds.
     std::string bytes;
-    if (!plat::ReadWholeFile(path, bytes)) return true;
-    return doc_.Parse(bytes);
+    if (!plat::ReadWholeFile(path, bytes) || !doc_.Parse(bytes)) {
+        doc_.Clear();
+        refused_ = true;
+        return false;
+    }
+    return true;
 }
 
 bool IniFile::Save(bool force) {

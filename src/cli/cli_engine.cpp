@@ -1,5 +1,7 @@
 #include "cli/cli_engine.h"
 
+#include <cstdio>
+
 #include "app/paths.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
@@ -15,6 +17,17 @@ std::string AbsolutePath(const std::string& path) {
     const bool absolute = path[0] == '/';
 #endif
     return absolute ? path : plat::JoinPath(plat::CurrentDir(), path);
+}
+
+void Complain(const std::string& msg) {
+    std::fprintf(stderr, "kestrune-cli: %s\n", msg.c_str());
+}
+
+bool OpenEngine(Engine& e, const std::string& homeOption) {
+    std::string error;
+    if (e.Open(homeOption, error)) return true;
+    Complain(error);
+    return false;
 }
 
 Engine::~Engine() {

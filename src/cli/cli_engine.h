@@ -41,6 +41,11 @@ class Engine {
     bool open_ = false;
 };
 
+// "kestrune-cli: msg" on standard error.
+void Complain(const std::string& msg);
+// Engine::Open for a command: false, with the reason told, when it fails.
+bool OpenEngine(Engine& e, const std::string& homeOption);
+
 // path made absolute against the current folder.
 std::string AbsolutePath(const std::string& path);
 

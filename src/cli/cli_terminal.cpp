@@ -1,7 +1,9 @@
 // The few console services the front end needs, on each platform.
 #include <atomic>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 
 #include "cli/cli_engine.h"
 
@@ -68,8 +70,11 @@ int TerminalWidth() {
     if (ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
 #endif
     if (const char* c = std::getenv("COLUMNS")) {
-        int n = std::atoi(c);
-        if (n > 0) return n;
+        // from_chars, not atoi: a huge COLUMNS must not overflow.
+        int n = 0;
+        const char* end = c + std::strlen(c);
+        auto [ptr, ec] = std::from_chars(c, end, n);
+        if (ec == std::errc() && ptr != c && n > 0) return n;
     }
     return 80;
 }

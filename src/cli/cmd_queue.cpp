@@ -10,24 +10,9 @@
 #include "transfer/url.h"
 
 namespace ks::cli {
-namespace {
-
-void Complain(const std::string& msg) {
-    std::fprintf(stderr, "kestrune-cli: %s\n", msg.c_str());
-}
-
-bool OpenEngine(Engine& e, const CliArgs& a) {
-    std::string error;
-    if (e.Open(a.home, error)) return true;
-    Complain(error);
-    return false;
-}
-
-}  // namespace
-
 int RunAdd(const CliArgs& a) {
     Engine e;
-    if (!OpenEngine(e, a)) return kExitError;
+    if (!OpenEngine(e, a.home)) return kExitError;
     int status = kExitOk;
     for (const std::string& url : a.urls) {
         // Only http and ftp URLs enter from a command line.
@@ -46,7 +31,7 @@ int RunAdd(const CliArgs& a) {
 
 int RunList(const CliArgs& a) {
     Engine e;
-    if (!OpenEngine(e, a)) return kExitError;
+    if (!OpenEngine(e, a.home)) return kExitError;
     for (const RowSnapshot& row : e.queue->Rows().Snapshot()) {
         std::string line;
         for (int c = 0; c < kRowColumns; ++c) {
@@ -62,7 +47,7 @@ int RunList(const CliArgs& a) {
 // rate tick every five, until nothing runs or waits any more.
 int RunQueue(const CliArgs& a) {
     Engine e;
-    if (!OpenEngine(e, a)) return kExitError;
+    if (!OpenEngine(e, a.home)) return kExitError;
     InstallInterruptHandler();
     ProjectQueue& q = *e.queue;
     q.StartAllOfKind(ProjectKind::Download, true);
@@ -107,7 +92,7 @@ int RunQueue(const CliArgs& a) {
 
 int RunConfig(const CliArgs& a) {
     Engine e;
-    if (!OpenEngine(e, a)) return kExitError;
+    if (!OpenEngine(e, a.home)) return kExitError;
     if (!a.value) {
         std::optional<std::string> v = e.settings.Get(a.section, a.key);
         if (!v) {

@@ -12,10 +12,6 @@
 namespace ks::cli {
 namespace {
 
-void Complain(const std::string& msg) {
-    std::fprintf(stderr, "kestrune-cli: %s\n", msg.c_str());
-}
-
 // Starts the row and waits for its worker; Ctrl-C pauses it (the worker saves
 // it on its way out).
 int StartAndWait(Engine& e, std::size_t row, bool quiet) {
@@ -76,11 +72,7 @@ int ExitForStatus(const std::string& status) {
 
 int RunGet(const CliArgs& a) {
     Engine e;
-    std::string error;
-    if (!e.Open(a.home, error)) {
-        Complain(error);
-        return kExitError;
-    }
+    if (!OpenEngine(e, a.home)) return kExitError;
     InstallInterruptHandler();
     const std::string folder = a.dir.empty() ? plat::CurrentDir() : AbsolutePath(a.dir);
     if (!plat::MakeDirs(folder)) {
@@ -112,11 +104,7 @@ int RunGet(const CliArgs& a) {
 
 int RunUpload(const CliArgs& a) {
     Engine e;
-    std::string error;
-    if (!e.Open(a.home, error)) {
-        Complain(error);
-        return kExitError;
-    }
+    if (!OpenEngine(e, a.home)) return kExitError;
     InstallInterruptHandler();
     std::vector<std::string> files;
     for (const std::string& f : a.files) {

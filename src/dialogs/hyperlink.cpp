@@ -232,7 +232,11 @@ void CHyperLink::Click() {
 LRESULT CALLBACK CHyperLink::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = static_cast<CHyperLink*>(GetPropA(h, kSelfProp));
     if (!self) return DefWindowProcA(h, msg, wp, lp);
-    return self->Handle(msg, wp, lp);
+    try {
+        return self->Handle(msg, wp, lp);
+    } catch (...) {
+        return 0;  // nothing may unwind into the system's dispatch code
+    }
 }
 
 LRESULT CHyperLink::Handle(UINT msg, WPARAM wp, LPARAM lp) {

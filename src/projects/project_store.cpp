@@ -79,6 +79,12 @@ std::vector<std::string> ListEntries(const std::string& text) {
     return out;
 }
 
+bool ReadBounded(const std::string& path, std::int64_t limit, std::string& text) {
+    auto size = plat::FileSize(path);
+    if (!size || *size > limit) return false;
+    return plat::ReadWholeFile(path, text) && std::int64_t(text.size()) <= limit;
+}
+
 bool WriteList(const std::string& path, const std::vector<std::string>& entries) {
     std::string text;
     for (const std::string& e : entries) {
@@ -105,7 +111,7 @@ void ReadSegmentFile(CProject& p) {
     // A search's segmentFile names its results page, never a segment list.
     if (s.segments <= 0 || s.segmentFile.empty() || s.Kind() == ProjectKind::Search) return;
     std::string text;
-    if (!plat::ReadWholeFile(s.segmentFile, text)) return;
+    if (!ReadBounded(s.segmentFile, kListFileMax, text)) return;
     std::lock_guard<std::mutex> g(p.segmentList.Mutex());
     for (const std::string& line : TextLines(text)) {
         if (!IsPlainName(line)) continue;
@@ -302,7 +308,7 @@ std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFo
     for (const std::string& name : plat::ListFiles(dir, ".kpr")) {
         std::string path = plat::JoinPath(dir, name);
         std::string text;
-        if (!plat::ReadWholeFile(path, text)) continue;
+        if (!ReadBounded(path, kProjectFileMax, text)) continue;
         ProjectSettings s = ParseProjectFile(text);
         s.projectFile = path;
         s.ownerList = ownerList;
@@ -337,10 +343,17 @@ bool WriteUploadList(CProject& project, const std::vector<std::string>& paths,
     return WriteList(path, paths);
 }
 
-std::vector<std::string> ReadUploadList(const std::string& path) {
+bool ReadUploadList(const std::string& path, std::vector<std::string>& entries) {
     std::string text;
-    if (!plat::ReadWholeFile(path, text)) return {};
-    return ListEntries(text);
+    if (!ReadBounded(path, kListFileMax, text)) return false;
+    entries = ListEntries(text);
+    return true;
+}
+
+std::vector<std::string> ReadUploadList(const std::string& path) {
+    std::vector<std::string> entries;
+    ReadUploadList(path, entries);
+    return entries;
 }
 
 std::vector<std::string> ReadMirrorList(const std::string& path) {

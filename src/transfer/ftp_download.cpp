@@ -16,8 +16,6 @@ namespace ks {
 
 namespace {
 
-// How long "Error" stays on the row after a failed logon.
-
 // The project reaches the client (to abort it) only while this lives.
 class ClientScope {
   public:
@@ -36,15 +34,6 @@ class ClientScope {
     std::unique_ptr<CFtpClient> client_;
 };
 
-// Runs one client call with the stop path to the client open.
-template <class F>
-int WithClientOpen(CProject& p, F&& call) {
-    p.clientOpen = true;
-    int r = call();
-    p.clientOpen = false;
-    return r;
-}
-
 void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
     const std::int64_t end = plat::MonotonicMs() + ms;
     while (!p.stopRequested && plat::MonotonicMs() < end) plat::SleepMs(50);
@@ -52,6 +41,40 @@ void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
 
 bool ParentStopping(const CProject& p) {
     return p.parentProject && p.parentProject->stopRequested.load();
+}
+
+// The local file of this fetch (the segment's own file for a segment worker)
+// and what it already holds.
+void PrepareLocalFile(CProject& project, const std::string& folder) {
+    const bool segmentWorker = project.segmentWorker;
+    if (segmentWorker && project.servedSegment)
+        project.localPath = LocalPath(folder, project.servedSegment->fileName);
+    const std::int64_t have = plat::FileSize(project.localPath).value_or(0);
+    project.bytesDone = have;
+    project.settings.savedProgress =
+        have + (segmentWorker && project.servedSegment ? project.servedSegment->start : 0);
+}
+
+// After a listing: the bytes still missing, if any. 1 when the file is whole.
+int FetchRest(CProject& project, CFtpClient& client, const std::string& path, bool listed,
+              bool passive) {
+    if (!listed) {
+        // A listing the server refused leaves nothing to fetch: a failed
+        // attempt, not a finished one.
+        if (project.result >= 0) project.result = ResultIncomplete;
+        NotifyRow(project, StatusEvent::Error);
+        return 0;
+    }
+    if (project.bytesDone == client.remoteSize && client.remoteSize != 0 && !project.segmentWorker)
+        return 1;
+    NotifyRow(project, StatusEvent::Transferring);
+    int ok = WithClientOpen(
+        project, [&] { return client.Transfer(path, project.localPath, passive, true, true); });
+    if (plat::FileSize(project.localPath).value_or(-1) == 0) plat::RemoveFile(project.localPath);
+    if (!ok && project.result == ResultOk && client.failure != FtpFailure::LocalFile &&
+        client.failure != FtpFailure::Stopped && !project.stopRequested)
+        project.result = ResultIncomplete;  // e.g. RETR refused: no file arrived
+    return ok;
 }
 
 }  // namespace
@@ -67,14 +90,8 @@ int FtpDownload(CProject& project, const std::string& url) {
 
     if (project.settings.segments > 0 && project.settings.totalSize != 0 && PreMerge(project))
         return 1;
-
     const bool segmentWorker = project.segmentWorker;
-    if (segmentWorker && project.servedSegment)
-        project.localPath = LocalPath(folder, project.servedSegment->fileName);
-    const std::int64_t have = plat::FileSize(project.localPath).value_or(0);
-    project.bytesDone = have;
-    project.settings.savedProgress =
-        have + (segmentWorker && project.servedSegment ? project.servedSegment->start : 0);
+    PrepareLocalFile(project, folder);
 
     const ProxySettings proxy = GlobalRuntime().Proxy();
     FtpLogonParams logon = FtpLogonFor(parts, proxy, "", "");
@@ -115,26 +132,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     }
     if (project.stopRequested) return 1;
 
-    int ok = 0;
-    if (!listed) {
-        // A listing the server refused leaves nothing to fetch: a failed
-        // attempt, not a finished one.
-        if (project.result >= 0) project.result = ResultIncomplete;
-        NotifyRow(project, StatusEvent::Error);
-    } else if (project.bytesDone == client->remoteSize && client->remoteSize != 0 &&
-               !segmentWorker) {
-        ok = 1;
-    } else {
-        NotifyRow(project, StatusEvent::Transferring);
-        ok = WithClientOpen(project, [&] {
-            return client->Transfer(parts.path, project.localPath, passive, true, true);
-        });
-        if (plat::FileSize(project.localPath).value_or(-1) == 0)
-            plat::RemoveFile(project.localPath);
-        if (!ok && project.result == ResultOk && client->failure != FtpFailure::LocalFile &&
-            client->failure != FtpFailure::Stopped && !project.stopRequested)
-            project.result = ResultIncomplete;  // e.g. RETR refused: no file arrived
-    }
+    const int ok = FetchRest(project, *client, parts.path, listed, passive);
     if (project.result != ResultNetwork) {
         if (segmentWorker && ParentStopping(project)) project.stopRequested = true;
         if (!project.stopRequested) client->Quit();

@@ -13,12 +13,6 @@ namespace ks {
 
 namespace {
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> out;
     std::size_t i = 0;
@@ -50,7 +44,7 @@ bool IsMonth(std::string_view f) {
     static constexpr std::array<std::string_view, 12> kMonths = {
         "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
     if (f.size() != 3) return false;
-    std::string m = Lower(f);
+    std::string m = AsciiLower(f);
     return std::find(kMonths.begin(), kMonths.end(), m) != kMonths.end();
 }
 
@@ -95,8 +89,8 @@ std::int64_t ListingRemoteSize(std::string_view listing, std::string_view remote
     std::size_t slash = remotePath.rfind('/');
     std::string_view last =
         slash == std::string_view::npos ? remotePath : remotePath.substr(slash + 1);
-    const std::string name = PercentDecode(Lower(last));
-    const std::string lowered = Lower(listing);
+    const std::string name = PercentDecode(AsciiLower(last));
+    const std::string lowered = AsciiLower(listing);
     if (name.empty() || lowered.find(name) == std::string::npos) return 0;
 
     // The first line that names the file carries its size.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "connection/proxy_settings.h"
+#include "projects/project.h"
 #include "transfer/ftp_logon.h"
 #include "transfer/url.h"
 
@@ -17,5 +18,15 @@ FtpLogonParams FtpLogonFor(const UrlParts& parts, const ProxySettings& proxy,
 
 // False when a name, password, host or the path holds CR, LF or NUL.
 bool FtpTextsAreSafe(const FtpLogonParams& p, const std::string& path);
+
+// Runs one client call with the stop path open: a stop from the UI aborts the
+// client only while a call is in progress, never one being set up or torn down.
+template <class F>
+int WithClientOpen(CProject& p, F&& call) {
+    p.clientOpen = true;
+    int r = call();
+    p.clientOpen = false;
+    return r;
+}
 
 }  // namespace ks

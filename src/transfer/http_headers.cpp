@@ -4,15 +4,11 @@
 #include <cctype>
 #include <limits>
 
+#include "transfer/url.h"
+
 namespace ks {
 
 namespace {
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Position of the first line of `lower` that starts with name, from `from` on.
 // The status line is never a header line, so a match must follow a line feed.
@@ -64,7 +60,7 @@ std::string HeaderValue(const HttpHeaders& h, std::string_view name, std::string
 
 bool ParseContentRange(std::string_view value, std::int64_t& first, std::int64_t& last,
                        std::int64_t& total) {
-    std::string v = Lower(WithoutBlanks(std::string(value)));
+    std::string v = AsciiLower(WithoutBlanks(std::string(value)));
     if (v.rfind("bytes", 0) != 0) return false;
     std::size_t pos = 5;
     first = last = -1;
@@ -86,7 +82,7 @@ bool ParseContentRange(std::string_view value, std::int64_t& first, std::int64_t
 }
 
 void ParseHeaders(HttpHeaders& h) {
-    h.lowerHeader = Lower(h.headerBlock);
+    h.lowerHeader = AsciiLower(h.headerBlock);
 
     h.cookieText.clear();
     const std::string_view cookieName = "set-cookie:";
@@ -107,12 +103,13 @@ void ParseHeaders(HttpHeaders& h) {
             std::isdigit(static_cast<unsigned char>(h.statusLine[sp + 1])) &&
             std::isdigit(static_cast<unsigned char>(h.statusLine[sp + 2])) &&
             std::isdigit(static_cast<unsigned char>(h.statusLine[sp + 3])))
-            h.statusCode = std::stoi(h.statusLine.substr(sp + 1, 3));
+            h.statusCode = (h.statusLine[sp + 1] - '0') * 100 + (h.statusLine[sp + 2] - '0') * 10 +
+                           (h.statusLine[sp + 3] - '0');
     }
 
     h.location = HeaderValue(h, "location:", "\r\n");
-    h.chunked =
-        Lower(HeaderValue(h, "transfer-encoding:", "\r\n")).find("chunked") != std::string::npos;
+    h.chunked = AsciiLower(HeaderValue(h, "transfer-encoding:", "\r\n")).find("chunked") !=
+                std::string::npos;
 
     std::int64_t first = -1, last = -1, total = -1;
     bool haveRange =

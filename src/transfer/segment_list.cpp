@@ -3,17 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "transfer/url.h"
+
 namespace ks {
-
-namespace {
-
-std::string Lower(const std::string& s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-}  // namespace
 
 CSegment::CSegment(std::int64_t start_, std::string fileName_, SegmentState state_,
                    std::int64_t bytesDone_)
@@ -24,7 +16,7 @@ CSegment::CSegment(std::int64_t start_, std::string fileName_, SegmentState stat
 CSegment::~CSegment() = default;
 
 bool CSegment::BelongsTo(const std::string& projectFileName) const {
-    return Lower(fileName).find(Lower(projectFileName)) != std::string::npos;
+    return AsciiLower(fileName).find(AsciiLower(projectFileName)) != std::string::npos;
 }
 
 SegmentList::SegmentList() = default;

@@ -8,10 +8,10 @@
 #include "projects/project.h"
 #include "projects/project_store.h"
 #include "projects/status_event.h"
-#include "transfer/ftp_client.h"
-#include "transfer/ftp_session.h"
 #include "projects/worker_threads.h"
 #include "transfer/download_worker.h"
+#include "transfer/ftp_client.h"
+#include "transfer/ftp_session.h"
 #include "transfer/segments.h"
 #include "transfer/url.h"
 
@@ -29,21 +29,6 @@ void NewClient(CProject& p, std::unique_ptr<CFtpClient>& client) {
     DropClient(p, client);
     client = std::make_unique<CFtpClient>(p);
     p.SetClient(client.get());
-}
-
-template <class F>
-int WithClientOpen(CProject& p, F&& call) {
-    p.clientOpen = true;
-    int r = call();
-    p.clientOpen = false;
-    return r;
-}
-
-// The upload list's entries, or false when it cannot be read at all.
-bool LoadList(const std::string& path, std::vector<std::string>& entries) {
-    if (!plat::FileExists(path)) return false;
-    entries = ReadUploadList(path);
-    return true;
 }
 
 }  // namespace
@@ -156,7 +141,9 @@ int UploadWorker(CProject* projectPtr) {
         return 0;
     }
     std::vector<std::string> entries;
-    if (!LoadList(project.GetText(&ProjectSettings::source), entries)) {
+    // A list that cannot be read is not an empty one: uploading nothing would
+    // end as "Completed.".
+    if (!ReadUploadList(project.GetText(&ProjectSettings::source), entries)) {
         // The row keeps its last state: no event, no save.
         EndWorker(&project);
         return 0;

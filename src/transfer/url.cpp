@@ -15,12 +15,6 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
-std::string ToLower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Lower(c);
-    return out;
-}
-
 // The URL's text after its last "/".
 std::string_view AfterLastSlash(std::string_view s) {
     std::size_t slash = s.rfind('/');
@@ -38,6 +32,12 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 }  // namespace
+
+std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
 
 std::string PercentDecode(std::string_view text, bool enabled) {
     if (!enabled) return std::string(text);
@@ -92,12 +92,12 @@ bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& file
     std::string_view path = parts.path;
     if (parts.service == UrlService::Http) path = path.substr(0, path.find('#'));
     std::size_t dot = path.rfind('.');
-    std::string ext = ToLower(dot == std::string_view::npos ? path : path.substr(dot));
+    std::string ext = AsciiLower(dot == std::string_view::npos ? path : path.substr(dot));
     for (const std::string& type : fileTypes) {
         // An empty entry would otherwise match every URL that has a dot.
         if (type.empty()) continue;
         std::string needle(1, '.');
-        needle += ToLower(type);
+        needle += AsciiLower(type);
         if (ext.find(needle) != std::string::npos) return true;
     }
     return false;

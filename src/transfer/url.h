@@ -22,7 +22,7 @@ enum class UrlService : std::int32_t {
 
 struct UrlParts {
     UrlService service = UrlService::Unknown;
-    std::string host;      // at most 256 characters
+    std::string host;  // at most 256 characters
     std::uint16_t port = 0;
     std::string path;      // at most 2048 characters, query included
     std::string userName;  // at most 128
@@ -40,6 +40,8 @@ std::string SequenceUrl(std::string_view left, std::int64_t number, std::int32_t
                         std::string_view right);
 bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& fileTypes);
 bool IsHttpOrFtpUrl(std::string_view url);
+// ASCII letters lower-cased, every other byte kept (names, schemes, headers).
+std::string AsciiLower(std::string_view s);
 std::string ResolveLocation(std::string_view requested, std::string_view target);
 
 // Local file names. The name is made safe for the file system: it never

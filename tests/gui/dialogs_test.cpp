@@ -8,6 +8,7 @@
 
 #include "dialog_ids.h"
 #include "gui_test.h"
+#include "program_home.h"
 
 using namespace guitest;
 
@@ -65,27 +66,12 @@ void SetItem(HWND dlg, int id, const std::string& text) {
 bool IsChecked(HWND dlg, int id) {
     return SendMessageA(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-// Types text into the edit part of a combo box, character by character, as
-// the keyboard would.
-void TypeInto(HWND combo, const std::string& text) {
-    HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
-    SetText(edit, "");
-    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
 std::string OnlyFile(const std::string& dir, const char* pattern) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) return std::string();
     FindClose(h);
     return dir + "\\" + fd.cFileName;
-}
-
-std::string Ini(const std::string& home, const char* section, const char* key) {
-    char buf[256] = {};
-    GetPrivateProfileStringA(section, key, "<missing>", buf, sizeof buf,
-                             (home + "\\kestrune.ini").c_str());
-    return buf;
 }
 
 }  // namespace

@@ -1,7 +1,13 @@
 // The harness's runner and helpers (see gui_test.h).
 #include "gui_test.h"
 
+// clang-format off
+#include <objbase.h>
+#include <gdiplus.h>
+// clang-format on
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -299,6 +305,28 @@ bool Dismiss(HWND dlg, const std::string& buttonText) {
     return WaitUntil([dlg] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, 5000);
 }
 
+void TypeInto(HWND combo, const std::string& text) {
+    HWND edit = FindWindowExA(combo, nullptr, "Edit", nullptr);
+    SetText(edit, "");
+    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
+// ---- toolbars in another process ---------------------------------------------------
+
+std::vector<int> ToolbarCommands(HWND toolbar) {
+    std::vector<int> ids;
+    Remote r(toolbar, sizeof(TBBUTTON));
+    if (!r.Ok()) return ids;
+    int n = static_cast<int>(Send(toolbar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        TBBUTTON b{};
+        Send(toolbar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(r.At(0)));
+        r.Read(0, &b, sizeof b);
+        ids.push_back((b.fsStyle & BTNS_SEP) ? 0 : b.idCommand);
+    }
+    return ids;
+}
+
 // ---- list views in another process ----------------------------------------------
 
 int ListCount(HWND list) {
@@ -372,7 +400,39 @@ int ListFirstSelected(HWND list) {
 
 // ---- screens --------------------------------------------------------------------
 
-bool SaveScreen(const std::string& path) {
+namespace {
+bool SaveBmp(const std::string& path, HBITMAP bmp, const void* bits, int w, int h) {
+    BITMAPINFOHEADER bih{sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof bih + size), 0, 0,
+                        static_cast<DWORD>(sizeof fh + sizeof bih)};
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&bih), sizeof bih);
+    f.write(static_cast<const char*>(bits), size);
+    (void)bmp;
+    return static_cast<bool>(f);
+}
+
+bool SavePng(const std::string& path, HBITMAP bmp) {
+    // The PNG encoder's class id, as the imaging library registers it.
+    const CLSID kPng = {
+        0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    bool ok = false;
+    {
+        Gdiplus::Bitmap image(bmp, nullptr);
+        std::wstring wide(path.begin(), path.end());
+        ok = image.Save(wide.c_str(), &kPng, nullptr) == Gdiplus::Ok;
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return ok;
+}
+}  // namespace
+
+std::string SaveScreen(const std::string& path) {
     HDC screen = GetDC(nullptr);
     int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     BITMAPINFO bi{};
@@ -383,17 +443,27 @@ bool SaveScreen(const std::string& path) {
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
     SelectObject(mem, old);
-    DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * static_cast<DWORD>(h);
-    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof(BITMAPINFOHEADER) + size), 0,
-                        0, static_cast<DWORD>(sizeof fh + sizeof(BITMAPINFOHEADER))};
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-    f.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
-    f.write(static_cast<const char*>(bits), size);
+    std::string written = path;
+    bool png = path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0;
+    bool ok = png && SavePng(path, bmp);
+    if (!ok) {
+        if (png) written = path.substr(0, path.size() - 4) + ".bmp";
+        ok = SaveBmp(written, bmp, bits, w, h);
+    }
     DeleteDC(mem);
     DeleteObject(bmp);
     ReleaseDC(nullptr, screen);
-    return static_cast<bool>(f);
+    return ok ? written : std::string();
+}
+
+std::string ArtifactsFolder() {
+    const char* dir = std::getenv("KESTRUNE_ARTIFACTS");
+    if (!dir || !*dir) return ".";
+    std::string d = dir;
+    if (d[0] != '/') return d;
+    for (char& c : d)
+        if (c == '/') c = '\\';
+    return "Z:" + d;
 }
 
 }  // namespace guitest

@@ -138,6 +138,14 @@ bool Click(HWND parent, const std::string& buttonText);
 bool ClickId(HWND parent, int id);
 // Closes a message box or dialog through its OK/Yes/etc. button by text.
 bool Dismiss(HWND dlg, const std::string& buttonText = "OK");
+// Types text into the edit part of a combo box, character by character, as
+// the keyboard would.
+void TypeInto(HWND combo, const std::string& text);
+
+// ---- Toolbars in another process -------------------------------------------
+
+// Command ids of the buttons in order, 0 for separators.
+std::vector<int> ToolbarCommands(HWND toolbar);
 
 // ---- List views in another process ----------------------------------------
 
@@ -153,8 +161,11 @@ int ListFirstSelected(HWND list);
 
 // ---- Screens ----------------------------------------------------------------
 
-// Saves the whole screen as a .bmp (the portable way; the run script may also
-// take a PNG with `import`).
-bool SaveScreen(const std::string& path);
+// Saves the whole screen. A path ending in ".png" is written as PNG when the
+// system's imaging library can; otherwise, and for any other path, as BMP
+// (the ending is then changed to ".bmp"). Returns the path written, or "".
+std::string SaveScreen(const std::string& path);
+// The folder named by KESTRUNE_ARTIFACTS (a Unix path is taken as Z:), else ".".
+std::string ArtifactsFolder();
 
 }  // namespace guitest

@@ -1,78 +1,12 @@
 // The program as a user meets it: start-up on saved projects, the second
 // instance's hand-over, row commands, the tray, and what exit leaves behind.
 #include <algorithm>
-#include <cstdlib>
 
 #include "gui_test.h"
+#include "program_home.h"
 #include "resource.h"
 
 using namespace guitest;
-
-namespace {
-
-struct SavedProject {
-    std::string url, fileName;
-    int position = 0;
-    int kind = 0;
-    int seqFrom = 1, seqTo = 1;
-    long long done = 0, total = 0;
-};
-
-// The .kpr lines in file order.
-std::string ProjectText(const SavedProject& p, const std::string& folder) {
-    const std::string lines[] = {
-        p.url,
-        p.fileName,
-        "",
-        "1",
-        folder,
-        std::to_string(p.seqFrom),
-        std::to_string(p.seqTo),
-        std::to_string(p.done),
-        std::to_string(p.total),
-        "",
-        std::to_string(p.kind),
-        "",
-        "",
-        "0",
-        "0",
-        std::to_string(p.position),
-        "0",
-        "0",
-        "",
-        "0",
-        "0",
-        "",
-    };
-    std::string text;
-    for (const std::string& l : lines) text += l + "\n";
-    return text;
-}
-
-// A program folder with these projects and settings that keep URLs from
-// starting on their own or making sounds.
-std::string MakeHome(const std::vector<SavedProject>& projects, const std::string& extraIni = "") {
-    std::string home = MakeTempFolder("home");
-    std::string downloads = home + "\\Temp";
-    CreateDirectoryA(downloads.c_str(), nullptr);
-    WriteTextFile(home + "\\kestrune.ini",
-                  "[Download]\r\nImmediate=no\r\nuseWav=no\r\ndontaskme=yes\r\n" + extraIni);
-    int n = 0;
-    for (const SavedProject& p : projects)
-        WriteTextFile(home + "\\Projects\\" + std::to_string(1700000000 + n++) + ".kpr",
-                      ProjectText(p, downloads));
-    return home;
-}
-
-std::vector<std::string> Column(HWND list, int column) {
-    std::vector<std::string> out;
-    for (int i = 0, n = ListCount(list); i < n; ++i) out.push_back(ListText(list, i, column));
-    return out;
-}
-
-using Urls = std::vector<std::string>;
-
-}  // namespace
 
 GUI_TEST(startup_shows_saved_projects_in_their_order) {
     std::string home = MakeHome({
@@ -104,6 +38,13 @@ GUI_TEST(startup_shows_saved_projects_in_their_order) {
     CHECK_EQ(row[7], std::string("c.zip"));
     CHECK_EQ(ListImage(list, 0), 4);  // stopped
     CHECK_EQ(ListImage(list, 1), 5);  // series done
+
+    // The toolbar's buttons in their order, separators as 0, with hot images.
+    HWND toolbar = FindWindowExA(app.Main(), nullptr, "ToolbarWindow32", nullptr);
+    CHECK(ToolbarCommands(toolbar) ==
+          (std::vector<int>{32775, 32797, 32826, 0, 32773, 32772, 32771, 32777, 32800, 32776, 32774,
+                            0, 32808, 32809, 0, 32778, 32788, 57664}));
+    CHECK(SendMessageA(toolbar, TB_GETHOTIMAGELIST, 0, 0) != 0);
     CHECK(WaitUntil([&] {
         HWND status = FindWindowExA(app.Main(), nullptr, "msctls_statusbar32", nullptr);
         return WindowText(status) == "Kestrune (0.00kb/s), 0 of 3 items";
@@ -249,40 +190,4 @@ GUI_TEST(exit_writes_settings_and_histories) {
     CHECK_EQ(history, std::string("http://host/from-command-line.zip\r\n"));
     CHECK(PathExists(home + "\\uploadhistory.txt"));
     CHECK(PathExists(home + "\\searchhistory.txt"));
-}
-
-GUI_TEST(screenshot_of_rows_in_every_state) {
-    // One slot: the first started project runs, the second waits.
-    std::string home = MakeHome(
-        {
-            {"http://127.0.0.1:9/running.zip", "running.zip", 0},
-            {"http://127.0.0.1:9/queued.zip", "queued.zip", 1},
-            {"http://h/stopped.zip", "stopped.zip", 2, 0, 1, 1, 500, 2000},
-            {"http://h/series", "s.zip", 3, 0, 4, 3, 0, 0},
-            {"ftp://h/upload/", "", 4, 2},
-            {"search words", "", 5, 3},
-        },
-        "[Limits]\r\nlimit=yes\r\nmaxfiles=1\r\nwait=30\r\n");
-    App app;
-    REQUIRE(app.Start(home));
-    HWND list = app.List();
-    REQUIRE(WaitUntil([&] { return ListCount(list) == 6; }));
-    ListSelectOnly(list, 0);
-    app.Command(ID_PROJECT_START);
-    CHECK(WaitUntil(
-        [&] {
-            return ListText(list, 0, 4) != "" &&
-                   ListText(list, 0, 4).find('%') == std::string::npos;
-        },
-        5000));
-    ListSelectOnly(list, 1);
-    app.Command(ID_PROJECT_START);
-    CHECK(WaitUntil([&] { return ListText(list, 1, 4) == "Queued"; }, 3000));
-    CHECK_EQ(ListImage(list, 1), 7);
-    ListSelectOnly(list, -1);
-    Sleep(1500);
-    const char* dir = std::getenv("KESTRUNE_ARTIFACTS");
-    std::string out = std::string(dir && *dir ? dir : ".") + "\\gui-main-window.bmp";
-    CHECK(SaveScreen(out));
-    CHECK_EQ(app.Exit(), 0);
 }

@@ -1,5 +1,6 @@
 // Saves one project and a settings file over and over, each step a new
 // version, until it is killed. Argument: the program folder.
+#include "app/settings.h"
 #include "helpers/save_loop_versions.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -19,12 +20,20 @@ void SaveVersion(CProject& p, std::int64_t v, const std::string& folder) {
     SaveProject(p);
 }
 
+// The real settings record, saved the way the program saves it.
+void SaveSettingsVersion(Settings& st, std::int64_t v) {
+    st.Set("Limits", "wait", std::to_string(v));
+    st.Set("Download", "ExtParams", test::VersionParams(v));
+    st.Save();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     const std::string folder = argv[1];
     auto loaded = LoadProjects(folder);
+    Settings st = Settings::Load(test::IniPath(folder), folder);
     std::unique_ptr<CProject> p;
     std::int64_t v = 0;
     if (loaded.empty()) {
@@ -36,14 +45,14 @@ int main(int argc, char** argv) {
         v = p->settings.seqFrom;
         // Complete the step the last run may have been killed in.
         SaveVersion(*p, v, folder);
-        plat::WriteFileAtomic(test::IniPath(folder), test::VersionIni(v));
+        SaveSettingsVersion(st, v);
     }
     // Bounded, in case the test that should kill us is gone.
     const std::int64_t until = plat::MonotonicMs() + 60000;
     while (plat::MonotonicMs() < until) {
         ++v;
         SaveVersion(*p, v, folder);
-        plat::WriteFileAtomic(test::IniPath(folder), test::VersionIni(v));
+        SaveSettingsVersion(st, v);
     }
     return 0;
 }

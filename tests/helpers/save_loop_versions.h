@@ -39,13 +39,10 @@ inline std::vector<std::string> VersionMirrors(std::int64_t v) {
     return {"http://mirror" + std::to_string(v) + "/x.zip", "http://m/" + VersionText(v, 5)};
 }
 
-// An INI-like settings file.
-inline std::string VersionIni(std::int64_t v) {
-    std::string s = "[Settings]\nversion=" + std::to_string(v) + "\n";
-    for (std::int64_t k = 0; k < v % 40; ++k) {
-        s += "key" + std::to_string(k) + "=" + VersionText(v + k, 3).substr(0, 60) + "\n";
-    }
-    return s;
+// The settings values of version v: "Limits" "wait" carries the version and
+// "Download" "ExtParams" a text whose length varies, so a torn file shows.
+inline std::string VersionParams(std::int64_t v) {
+    return VersionText(v, 3).substr(0, 200);
 }
 
 inline std::string IniPath(const std::string& programFolder) {

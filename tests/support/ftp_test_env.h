@@ -5,20 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "app/runtime.h"
+#include "support/runtime_guard.h"
 
 namespace ks::test {
 
 class FtpTestBase : public ::testing::Test {
   protected:
-    void SetUp() override {
-        savedProxy_ = GlobalRuntime().Proxy();
-        savedTimeout_ = GlobalRuntime().timeoutSeconds.load();
-        GlobalRuntime().timeoutSeconds = 5;
-    }
-    void TearDown() override {
-        GlobalRuntime().SetProxy(savedProxy_);
-        GlobalRuntime().timeoutSeconds = savedTimeout_;
-    }
+    void SetUp() override { GlobalRuntime().timeoutSeconds = 5; }
     void UseProxy(std::int32_t logonType, std::uint16_t port, bool passive) {
         ProxySettings p;
         p.ftpProxyServer = "127.0.0.1";
@@ -36,8 +29,7 @@ class FtpTestBase : public ::testing::Test {
     }
 
   private:
-    ProxySettings savedProxy_;
-    std::int32_t savedTimeout_ = 180;
+    RuntimeGuard runtime_;
 };
 
 }  // namespace ks::test

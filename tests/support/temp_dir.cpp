@@ -23,6 +23,14 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::File(const std::string& name) const { return plat::JoinPath(path_, name); }
+std::string TempDir::File(const std::string& name) const {
+    return plat::JoinPath(path_, name);
+}
+
+std::string TempDir::Read(const std::string& name) const {
+    std::string text;
+    plat::ReadWholeFile(File(name), text);
+    return text;
+}
 
 }  // namespace ks::test

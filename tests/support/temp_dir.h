@@ -6,13 +6,15 @@
 namespace ks::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const;
+    // The content of the file `name` in the folder; empty when it is missing.
+    std::string Read(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
 };
 

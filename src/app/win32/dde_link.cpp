@@ -72,6 +72,15 @@ std::string CDdeServer::Text(HSZ h) const {
 
 HDDEDATA CALLBACK CDdeServer::Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
                                        HDDEDATA data, ULONG_PTR, ULONG_PTR) {
+    // The DDE library calls in from the message loop: nothing may unwind into it.
+    try {
+        return Dispatch(type, fmt, conv, hsz1, hsz2, data);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+HDDEDATA CDdeServer::Dispatch(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data) {
     CDdeServer* self = current_;
     if (!self) return nullptr;
     switch (type) {

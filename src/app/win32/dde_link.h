@@ -43,6 +43,7 @@ class CDdeServer {
   private:
     static HDDEDATA CALLBACK Callback(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2,
                                       HDDEDATA data, ULONG_PTR d1, ULONG_PTR d2);
+    static HDDEDATA Dispatch(UINT type, UINT fmt, HCONV conv, HSZ hsz1, HSZ hsz2, HDDEDATA data);
     std::string Text(HSZ h) const;
 
     DWORD instance_ = 0;

@@ -12,11 +12,17 @@
 
 #include "app/win32/dde_link.h"
 #include "app/win32/main_frame.h"
-#include "app/win32/shell_settings.h"
 #include "app/win32/win_util.h"
+#include "projects/worker_threads.h"
 #include "resource.h"
 
 namespace ks {
+
+namespace {
+// A worker stuck in a call that cannot be cancelled must not keep the
+// process alive for ever.
+constexpr std::int64_t kWorkerExitWaitMs = 10000;
+}  // namespace
 
 bool CKestruneApp::ActivateRunningInstance(const std::string& commandLine) {
     HWND running = FindWindowA(kMainClass, nullptr);
@@ -61,11 +67,12 @@ int CKestruneApp::Run(const std::string& commandLine, int showCommand) {
     InitCommonControlsEx(&icc);
 
     int code = 0;
-    if (!AppSettings().ResolveProgramFolder()) {
-        code = 1;
+    StartupResult started = LoadAppContext(context_);
+    if (!started.ok) {
+        win::Message(nullptr, started.message);
+        code = started.exitCode;
     } else {
-        AppSettings().LoadHistories();
-        auto frame = std::make_unique<CMainFrame>();
+        auto frame = std::make_unique<CMainFrame>(context_);
         if (!frame->Create(commandLine, showCommand)) {
             code = 5;
         } else {
@@ -74,6 +81,9 @@ int CKestruneApp::Run(const std::string& commandLine, int showCommand) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
+            // Every worker was asked to stop on the way out; let them save and
+            // report to the queue while it still exists.
+            WaitForWorkerThreads(kWorkerExitWaitMs);
         }
     }
     if (oleUp_) OleUninitialize();

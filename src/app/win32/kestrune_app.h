@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "app/win32/app_context.h"
+
 namespace ks {
 
 class CKestruneApp {
@@ -17,6 +19,7 @@ class CKestruneApp {
     bool ActivateRunningInstance(const std::string& commandLine);
     bool RegisterMainClass();
 
+    AppContext context_;
     bool registered_ = false;
     bool socketsUp_ = false;
     bool oleUp_ = false;

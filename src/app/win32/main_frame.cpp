@@ -7,11 +7,12 @@
 #include <windowsx.h>
 // clang-format on
 
+#include "app/registry_values.h"
 #include "app/shell_text.h"
 #include "app/version.h"
 #include "app/win32/about_box.h"
-#include "app/win32/shell_settings.h"
 #include "app/win32/win_util.h"
+#include "dialogs/dialogs.h"
 #include "platform/files.h"
 #undef PlaySound  // the queue host method of that name
 #include "resource.h"
@@ -32,28 +33,50 @@ const CMainFrame::Command CMainFrame::kCommands[] = {
     {ID_APP_ABOUT, &CMainFrame::CmdAbout},
     {ID_HELP_CONTENTS, &CMainFrame::CmdHelp},
     {ID_FILE_CLEARHISTORY, &CMainFrame::CmdClearHistory},
+    // The toolbar's and the tray's Options lead to the transfer options until
+    // the capture options dialog, which reaches them through a button, exists.
+    {ID_OPTIONS, &CMainFrame::CmdTransferOptions},
+    {ID_TRAY_OPTIONS, &CMainFrame::CmdTransferOptions},
+    {ID_OPTION_TRANSFER, &CMainFrame::CmdTransferOptions},
+    {ID_TRAY_SHOWDROP, &CMainFrame::CmdShowDrop},
+    {ID_TRAY_HIDEDROP, &CMainFrame::CmdHideDrop},
 };
 
-CMainFrame::CMainFrame() {
-    ShellSettings& st = AppSettings();
-    QueueOptions o;
-    o.limit = st.GetFlag("Limits", "limit", false);
-    o.maxFiles = st.GetInt("Limits", "maxfiles", 3);
-    o.immediate = st.GetFlag("Download", "Immediate", true);
-    o.useWav = st.GetFlag("Download", "useWav", true);
-    o.wavFile =
-        st.Get("Download", "wavfile", plat::JoinPath(st.ProgramFolder(), "capture.wav").c_str());
-    o.dontAskMe = st.GetFlag("Download", "dontaskme", false);
-    o.acceleration = st.GetInt("Download", "acceleration", 1);
-    o.autoMirror = st.GetFlag("Download", "automirrorcheck", true);
-    o.checkFast = st.GetFlag("Download", "checkfast", true);
-    queue_.SetOptions(o);
-    dropX_ = st.GetInt("Download", "dropx", 0);
-    dropY_ = st.GetInt("Download", "dropy", 0);
+const CMainFrame::Switch CMainFrame::kSwitches[] = {
+    {ID_CAPTURE_CLIPBOARD, "Capture", &Settings::Download::capture},
+    {ID_CAPTURE_IMMEDIATE, "Immediate", &Settings::Download::immediate},
+    {ID_CAPTURE_IE, "CaptureIE", &Settings::Download::captureIE},
+    {ID_CAPTURE_NETSCAPE, "CaptureNetscape", &Settings::Download::captureNetscape},
+    {ID_OPTION_SHOWDROP, "ShowDrop", &Settings::Download::showDrop},
+};
+
+CMainFrame::CMainFrame(AppContext& app)
+    : app_(app), settings_(Settings::Load(SettingsFilePath(app.programFolder), app.programFolder)) {
+    // The browser helper reads these at every navigation; a value it cannot
+    // be given means it cannot capture, so the program stops claiming it does.
+    if (!WriteCaptureIE(settings_.download.captureIE)) settings_.download.captureIE = false;
+    WriteFileTypes(settings_.captureFileTypes);
+    settings_.Publish();
+    ApplyQueueOptions();
 }
 
 CMainFrame::~CMainFrame() {
-    AppSettings().SaveHistories();
+    SaveHistories(app_.programFolder, app_.histories);
+}
+
+void CMainFrame::ApplyQueueOptions() {
+    const Settings::Download& d = settings_.download;
+    QueueOptions o;
+    o.limit = settings_.limits.limit;
+    o.maxFiles = settings_.limits.maxFiles;
+    o.immediate = d.immediate;
+    o.useWav = d.useWav;
+    o.wavFile = d.wavFile;
+    o.dontAskMe = d.dontAskMe;
+    o.acceleration = d.acceleration;
+    o.autoMirror = d.autoMirrorCheck;
+    o.checkFast = d.checkFast;
+    queue_.SetOptions(o);
 }
 
 bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
@@ -78,7 +101,7 @@ LRESULT CALLBACK CMainFrame::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     }
     auto* self = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(w, GWLP_USERDATA));
     if (!self) return DefWindowProcA(w, msg, wp, lp);
-    return self->Handle(msg, wp, lp);
+    return win::Guarded([&] { return self->Handle(msg, wp, lp); }, msg == WM_CREATE ? -1 : 0);
 }
 
 bool CMainFrame::OnCreate() {
@@ -88,6 +111,10 @@ bool CMainFrame::OnCreate() {
                  reinterpret_cast<LPARAM>(win::LoadIconSized(IDR_MAINFRAME, 16)));
     CProjectView::Host host;
     host.queue = &queue_;
+    host.programFolder = app_.programFolder;
+    host.iniPath = settings_.iniPath;
+    host.initialFolder = settings_.download.folder;
+    host.histories = &app_.histories;
     host.handleCommandLine = [this](const std::string& t, bool add) {
         return HandleCommandLine(t, add);
     };
@@ -95,6 +122,7 @@ bool CMainFrame::OnCreate() {
     if (!CreateToolbar() || !CreateStatusBar()) return false;
     if (!tray_.Create(hwnd_, win::WM_KS_TRAY, kTrayId, IDI_TRAY_IDLE, "Kestrune")) return false;
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    RegisterCaptureFormat();
 
     // Rows change on worker threads: only a coalesced post reaches the window.
     queue_.Rows().SetOnChange([this] {
@@ -102,7 +130,10 @@ bool CMainFrame::OnCreate() {
     });
     SetTimer(hwnd_, kHeartbeatTimer, 1000, nullptr);
     SetTimer(hwnd_, kRateTimer, 5000, nullptr);
-    dde_.Start([this](const std::string& item) { HandleCommandLine(item, true); });
+    // Without the DDE server the browser cannot hand URLs over either.
+    if (!dde_.Start([this](const std::string& item) { HandleCommandLine(item, true); }))
+        settings_.download.captureNetscape = false;
+    RefreshMenuChecks();
     ShowConnectionStatus(1, "");
     return true;
 }
@@ -127,7 +158,7 @@ void CMainFrame::PlaySound(const std::string& wavFile) {
 }
 
 void CMainFrame::AddToUrlHistory(const std::string& url) {
-    AddToHistory(AppSettings().Histories().url, url);
+    AddToHistory(app_.histories.urls, url);
 }
 
 void CMainFrame::OnActivity(bool active) {
@@ -208,14 +239,7 @@ void CMainFrame::OnClose() {
     queue_.PauseAll();
     queue_.StopHidden();
     queue_.ShutdownAll();
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrune", 0, KEY_SET_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        DWORD off = 0;
-        RegSetValueExA(key, "CaptureIE", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off),
-                       sizeof off);
-        RegCloseKey(key);
-    }
+    WriteCaptureIE(false);  // the browser helper stops handing URLs over
     KillTimer(hwnd_, kHeartbeatTimer);
     KillTimer(hwnd_, kKeepAliveTimer);
     KillTimer(hwnd_, kRateTimer);
@@ -227,8 +251,11 @@ void CMainFrame::OnClose() {
 void CMainFrame::OnDestroy() {
     queue_.Rows().SetOnChange(nullptr);
     WinHelpA(hwnd_, nullptr, HELP_QUIT, 0);
-    AppSettings().SetInt("Download", "dropx", dropX_);
-    AppSettings().SetInt("Download", "dropy", dropY_);
+    IniFile ini;
+    ini.Load(settings_.iniPath);
+    ini.Set("Download", "dropx", std::to_string(settings_.download.dropX));
+    ini.Set("Download", "dropy", std::to_string(settings_.download.dropY));
+    ini.Save();
     view_.Destroy();
     PostQuitMessage(0);
 }
@@ -237,6 +264,7 @@ void CMainFrame::OnDestroy() {
 
 bool CMainFrame::OnCommand(UINT id) {
     if (view_.OnCommand(id)) return true;
+    if (ToggleSwitch(id)) return true;
     for (const Command& c : kCommands) {
         if (c.id == id) {
             (this->*c.fn)();
@@ -261,14 +289,69 @@ void CMainFrame::CmdAbout() {
 }
 
 void CMainFrame::CmdHelp() {
-    std::string help =
-        plat::JoinPath(plat::JoinPath(AppSettings().ProgramFolder(), "help"), "kestrune.hlp");
+    std::string help = plat::JoinPath(plat::JoinPath(app_.programFolder, "help"), "kestrune.hlp");
     WinHelpA(hwnd_, help.c_str(), HELP_FINDER, 0);
 }
 
 void CMainFrame::CmdClearHistory() {
     if (win::Message(hwnd_, "Clear History?", MB_YESNO | MB_ICONQUESTION) == IDYES)
-        AppSettings().ClearHistories();
+        ClearHistories(app_.programFolder, app_.histories);
+}
+
+void CMainFrame::CmdTransferOptions() {
+    if (!RunTransferOptionsDialog(hwnd_, settings_)) return;
+    settings_.Publish();
+    ApplyQueueOptions();
+}
+
+// ---- the Option menu's switches --------------------------------------------------
+
+const CMainFrame::Switch* CMainFrame::FindSwitch(UINT id) {
+    for (const Switch& s : kSwitches)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+bool CMainFrame::ToggleSwitch(UINT id) {
+    const Switch* s = FindSwitch(id);
+    if (!s) return false;
+    SetSwitch(*s, !(settings_.download.*s->flag));
+    return true;
+}
+
+void CMainFrame::SetSwitch(const Switch& s, bool on) {
+    bool& flag = settings_.download.*s.flag;
+    flag = on;
+    if (s.flag == &Settings::Download::captureIE && !WriteCaptureIE(on)) flag = false;
+    IniWrite(settings_.iniPath, "Download", s.key, FormatIniFlag(flag));
+    if (s.flag == &Settings::Download::immediate) ApplyQueueOptions();
+    RefreshMenuChecks();
+}
+
+void CMainFrame::CmdShowDrop() {
+    SetSwitch(*FindSwitch(ID_OPTION_SHOWDROP), true);
+}
+
+void CMainFrame::CmdHideDrop() {
+    SetSwitch(*FindSwitch(ID_OPTION_SHOWDROP), false);
+}
+
+void CMainFrame::RefreshMenuChecks() {
+    HMENU menu = GetMenu(hwnd_);
+    if (!menu) return;
+    for (const Switch& s : kSwitches)
+        CheckMenuItem(menu, s.id,
+                      MF_BYCOMMAND | (settings_.download.*s.flag ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CMainFrame::RegisterCaptureFormat() {
+    // Without the format, or without telling the browser helper its number, a
+    // URL handed over by the browser could not be read back: capture through
+    // the browser stays off until the next start.
+    captureFormat_ = RegisterClipboardFormatA("KESTRUNE");
+    if (captureFormat_ != 0 && WriteClipForm(captureFormat_)) return;
+    settings_.download.captureIE = false;
+    WriteCaptureIE(false);
 }
 
 // ---- messages --------------------------------------------------------------------

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "app/settings.h"
+#include "app/win32/app_context.h"
 #include "app/win32/dde_link.h"
 #include "app/win32/system_tray.h"
 #include "projects/queue.h"
@@ -20,7 +22,8 @@ inline constexpr char kMainClass[] = "KestruneClass";
 
 class CMainFrame : public QueueHost {
   public:
-    CMainFrame();
+    // Reads the settings and hands the registry values to the browser helper.
+    explicit CMainFrame(AppContext& app);
     ~CMainFrame() override;  // writes the histories
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
@@ -39,6 +42,7 @@ class CMainFrame : public QueueHost {
     void ShowConnectionStatus(int part, const std::string& text);
 
     ProjectQueue& Queue() { return queue_; }
+    const Settings& CurrentSettings() const { return settings_; }
 
     // QueueHost.
     std::string CurrentFolder() override { return view_.Folder(); }
@@ -68,6 +72,23 @@ class CMainFrame : public QueueHost {
     void CmdAbout();
     void CmdHelp();
     void CmdClearHistory();
+    void CmdTransferOptions();
+    void CmdShowDrop();
+    void CmdHideDrop();
+
+    // The Option menu's switches: each is a "Download" flag with a menu check.
+    struct Switch {
+        UINT id;
+        const char* key;
+        bool Settings::Download::*flag;
+    };
+    static const Switch kSwitches[];
+    static const Switch* FindSwitch(UINT id);
+    bool ToggleSwitch(UINT id);
+    void SetSwitch(const Switch& s, bool on);
+    void RefreshMenuChecks();
+    void ApplyQueueOptions();
+    void RegisterCaptureFormat();
 
     struct Command {
         UINT id;
@@ -75,6 +96,8 @@ class CMainFrame : public QueueHost {
     };
     static const Command kCommands[];
 
+    AppContext& app_;
+    Settings settings_;
     ProjectQueue queue_{*this};
     CProjectView view_;
     CSystemTray tray_;
@@ -89,7 +112,7 @@ class CMainFrame : public QueueHost {
     bool connected_ = false;
     bool useDialUp_ = false;
     int statusIcon_ = 0;
-    int dropX_ = 0, dropY_ = 0;
+    UINT captureFormat_ = 0;  // "KESTRUNE", for the browser helper's hand-over
     UINT taskbarCreated_ = 0;
     // Set by worker threads, read by the UI: coalesces posted notifications.
     std::atomic<bool> rowsPosted_{false};

@@ -133,7 +133,11 @@ LRESULT CALLBACK CSystemTray::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     }
     auto* self = reinterpret_cast<CSystemTray*>(GetWindowLongPtrA(w, GWLP_USERDATA));
     if (msg == WM_TIMER && wp == kAnimationTimer && self) {
-        self->OnTimer();
+        try {
+            self->OnTimer();
+        } catch (...) {
+            // A missed frame is redrawn on the next tick.
+        }
         return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);

@@ -15,6 +15,18 @@ int Message(HWND owner, const std::string& text, UINT flags = MB_OK | MB_ICONEXC
 // An icon resource at an exact size (shared icons are never destroyed).
 HICON LoadIconSized(int id, int size);
 
+// Runs a window procedure's work so that nothing throws past the window
+// procedure (the system's code above it cannot unwind): a handler that fails,
+// out of memory mostly, answers `failed` and the message is dropped.
+template <class F>
+LRESULT Guarded(F&& handler, LRESULT failed) noexcept {
+    try {
+        return handler();
+    } catch (...) {
+        return failed;
+    }
+}
+
 // Private messages of the main window. Worker threads only ever post these;
 // nothing outside the UI thread sends a message to a window.
 enum : UINT {

@@ -3,10 +3,8 @@
 // thread ends the wait at once and the time-out bounds each step.
 #include "platform/socket.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,8 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
+
+#include "platform/socket_bsd.h"
 
 namespace ks::plat {
 
@@ -56,22 +55,11 @@ SocketError FromErrno(int e) {
     }
 }
 
-std::string Dotted(const sockaddr_storage& ss) {
-    char buf[INET6_ADDRSTRLEN] = {0};
-    if (ss.ss_family == AF_INET)
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(ss).sin_addr, buf, sizeof buf);
-    else if (ss.ss_family == AF_INET6)
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6&>(ss).sin6_addr, buf, sizeof buf);
-    return buf;
-}
-
-std::uint16_t PortOf(const sockaddr_storage& ss) {
-    if (ss.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(ss).sin_port);
-    if (ss.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(ss).sin6_port);
-    return 0;
-}
-
 }  // namespace
+
+NativeSocket SocketAccess::Handle(const Socket& s) {
+    return s.impl_->fd;
+}
 
 // Waits until fd is ready for `events`, the deadline passes, or Cancel() is
 // called. Returns None when ready.
@@ -119,16 +107,10 @@ Socket::~Socket() {
 bool Socket::Connect(const std::string& host, std::uint16_t port) {
     Close();
     if (cancelled_.load()) return lastError_ = SocketError::Cancelled, false;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    char service[8];
-    std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
-    if (getaddrinfo(host.c_str(), service, &hints, &list) != 0 || !list)
-        return lastError_ = SocketError::Resolve, false;
+    TcpAddresses addresses;
+    if (!addresses.Resolve(host, port, false)) return lastError_ = SocketError::Resolve, false;
     lastError_ = SocketError::Refused;
-    for (addrinfo* a = list; a; a = a->ai_next) {
+    for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
         int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
         if (fd < 0 || !SetNonBlocking(fd)) {
             if (fd >= 0) ::close(fd);
@@ -160,7 +142,6 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
         Close();
         if (w == SocketError::Cancelled || w == SocketError::Timeout) break;
     }
-    freeaddrinfo(list);
     return lastError_ == SocketError::None;
 }
 
@@ -209,18 +190,11 @@ std::int64_t Socket::Recv(void* buf, std::size_t len) {
 
 bool Socket::Listen(const std::string& bindAddress, std::uint16_t port, int backlog) {
     Close();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_PASSIVE;
-    addrinfo* list = nullptr;
-    char service[8];
-    std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
-    const char* node = bindAddress.empty() ? nullptr : bindAddress.c_str();
-    if (getaddrinfo(node, service, &hints, &list) != 0 || !list)
+    TcpAddresses addresses;
+    if (!addresses.Resolve(bindAddress, port, true))
         return lastError_ = SocketError::Resolve, false;
     lastError_ = SocketError::Other;
-    for (addrinfo* a = list; a; a = a->ai_next) {
+    for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
         int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
         if (fd < 0) continue;
         int one = 1;
@@ -234,7 +208,6 @@ bool Socket::Listen(const std::string& bindAddress, std::uint16_t port, int back
         lastError_ = FromErrno(errno);
         ::close(fd);
     }
-    freeaddrinfo(list);
     return lastError_ == SocketError::None;
 }
 
@@ -259,38 +232,6 @@ std::unique_ptr<Socket> Socket::Accept() {
         lastError_ = FromErrno(errno);
         return nullptr;
     }
-}
-
-std::uint16_t Socket::LocalPort() const {
-    sockaddr_storage ss{};
-    socklen_t len = sizeof ss;
-    if (impl_->fd < 0 || getsockname(impl_->fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return 0;
-    return PortOf(ss);
-}
-
-std::string Socket::LocalAddress() const {
-    sockaddr_storage ss{};
-    socklen_t len = sizeof ss;
-    if (impl_->fd < 0 || getsockname(impl_->fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return {};
-    return Dotted(ss);
-}
-
-std::string Socket::PeerAddress() const {
-    sockaddr_storage ss{};
-    socklen_t len = sizeof ss;
-    if (impl_->fd < 0 || getpeername(impl_->fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return {};
-    return Dotted(ss);
-}
-
-std::uint16_t Socket::PeerPort() const {
-    sockaddr_storage ss{};
-    socklen_t len = sizeof ss;
-    if (impl_->fd < 0 || getpeername(impl_->fd, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return 0;
-    return PortOf(ss);
 }
 
 void Socket::Cancel() {

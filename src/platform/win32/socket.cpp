@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <cstdio>
+
+#include "platform/socket_bsd.h"
 
 namespace ks::plat {
 
@@ -30,10 +31,10 @@ struct Socket::Impl {
     HANDLE cancelEvent = nullptr;
 };
 
-// The helpers below work on the private state.
-struct SocketAccess {
-    using Impl = Socket::Impl;
-};
+NativeSocket SocketAccess::Handle(const Socket& s) {
+    return s.impl_->s;
+}
+
 using SockImpl = SocketAccess::Impl;
 
 namespace {
@@ -97,24 +98,6 @@ SocketError WaitSlice(SockImpl& im, const std::atomic<bool>& cancelled, const De
     return SocketError::None;
 }
 
-std::string Dotted(const sockaddr_storage& ss) {
-    char buf[INET6_ADDRSTRLEN] = {0};
-    if (ss.ss_family == AF_INET) {
-        auto& a = reinterpret_cast<const sockaddr_in&>(ss);
-        inet_ntop(AF_INET, const_cast<in_addr*>(&a.sin_addr), buf, sizeof buf);
-    } else if (ss.ss_family == AF_INET6) {
-        auto& a = reinterpret_cast<const sockaddr_in6&>(ss);
-        inet_ntop(AF_INET6, const_cast<in6_addr*>(&a.sin6_addr), buf, sizeof buf);
-    }
-    return buf;
-}
-
-std::uint16_t PortOf(const sockaddr_storage& ss) {
-    if (ss.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(ss).sin_port);
-    if (ss.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(ss).sin6_port);
-    return 0;
-}
-
 // Connected, failed, or still pending (None/Other/...): checked without waiting.
 enum class ConnectState { Pending, Done, Failed };
 ConnectState PollConnect(SOCKET s, int& err) {
@@ -150,18 +133,11 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
     Close();
     if (cancelled_.load()) return lastError_ = SocketError::Cancelled, false;
     SocketLayerInit();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* list = nullptr;
-    char service[8];
-    std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
-    if (getaddrinfo(host.c_str(), service, &hints, &list) != 0 || !list)
-        return lastError_ = SocketError::Resolve, false;
+    TcpAddresses addresses;
+    if (!addresses.Resolve(host, port, false)) return lastError_ = SocketError::Resolve, false;
     const Deadline dl(timeoutMs_);
     lastError_ = SocketError::Refused;
-    for (addrinfo* a = list; a; a = a->ai_next) {
+    for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
         SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (s == INVALID_SOCKET) continue;
         if (!Attach(*impl_, s)) {
@@ -196,7 +172,6 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
         Close();
         if (result == SocketError::Cancelled || result == SocketError::Timeout) break;
     }
-    freeaddrinfo(list);
     return lastError_ == SocketError::None;
 }
 
@@ -244,19 +219,11 @@ std::int64_t Socket::Recv(void* buf, std::size_t len) {
 bool Socket::Listen(const std::string& bindAddress, std::uint16_t port, int backlog) {
     Close();
     SocketLayerInit();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_PASSIVE;
-    addrinfo* list = nullptr;
-    char service[8];
-    std::snprintf(service, sizeof service, "%u", static_cast<unsigned>(port));
-    const char* node = bindAddress.empty() ? nullptr : bindAddress.c_str();
-    if (getaddrinfo(node, service, &hints, &list) != 0 || !list)
+    TcpAddresses addresses;
+    if (!addresses.Resolve(bindAddress, port, true))
         return lastError_ = SocketError::Resolve, false;
     lastError_ = SocketError::Other;
-    for (addrinfo* a = list; a; a = a->ai_next) {
+    for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
         SOCKET s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (s == INVALID_SOCKET) continue;
         if (::bind(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0 &&
@@ -267,7 +234,6 @@ bool Socket::Listen(const std::string& bindAddress, std::uint16_t port, int back
         lastError_ = FromWsa(WSAGetLastError());
         closesocket(s);
     }
-    freeaddrinfo(list);
     return lastError_ == SocketError::None;
 }
 
@@ -294,42 +260,6 @@ std::unique_ptr<Socket> Socket::Accept() {
         SocketError w = WaitSlice(*impl_, cancelled_, dl);
         if (w != SocketError::None) return lastError_ = w, nullptr;
     }
-}
-
-std::uint16_t Socket::LocalPort() const {
-    sockaddr_storage ss{};
-    int len = sizeof ss;
-    if (impl_->s == INVALID_SOCKET ||
-        getsockname(impl_->s, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return 0;
-    return PortOf(ss);
-}
-
-std::string Socket::LocalAddress() const {
-    sockaddr_storage ss{};
-    int len = sizeof ss;
-    if (impl_->s == INVALID_SOCKET ||
-        getsockname(impl_->s, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return {};
-    return Dotted(ss);
-}
-
-std::string Socket::PeerAddress() const {
-    sockaddr_storage ss{};
-    int len = sizeof ss;
-    if (impl_->s == INVALID_SOCKET ||
-        getpeername(impl_->s, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return {};
-    return Dotted(ss);
-}
-
-std::uint16_t Socket::PeerPort() const {
-    sockaddr_storage ss{};
-    int len = sizeof ss;
-    if (impl_->s == INVALID_SOCKET ||
-        getpeername(impl_->s, reinterpret_cast<sockaddr*>(&ss), &len) != 0)
-        return 0;
-    return PortOf(ss);
 }
 
 void Socket::Cancel() {

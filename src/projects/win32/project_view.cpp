@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "app/win32/shell_settings.h"
+#include "app/ini_store.h"
 #include "app/win32/win_util.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
@@ -39,10 +39,6 @@ bool SameRow(const RowSnapshot& a, const RowSnapshot& b) {
            a.texts.columns == b.texts.columns;
 }
 
-std::string DefaultFolder(const std::string& programFolder) {
-    std::string temp = plat::JoinPath(programFolder, "Temp");
-    return plat::DirExists(temp) ? temp : "C:";
-}
 }  // namespace
 
 const CProjectView::Command CProjectView::kCommands[] = {
@@ -84,13 +80,12 @@ bool CProjectView::Create(HWND parent, Host host) {
         return RegisterClassA(&wc) != 0;
     }();
     if (!registered) return false;
-    const std::string& p = AppSettings().ProgramFolder();
-    folder_ = AppSettings().Get("Download", "Folder", DefaultFolder(p).c_str());
+    folder_ = host_.initialFolder;
     hwnd_ =
         CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                         0, 0, 100, 100, parent, nullptr, win::Instance(), this);
     if (!hwnd_ || !list_) return false;
-    for (auto& p : LoadProjects(AppSettings().ProgramFolder(), list_))
+    for (auto& p : LoadProjects(host_.programFolder, list_))
         host_.queue->AppendProject(p.release());
     SyncRows();
     return true;
@@ -122,7 +117,7 @@ bool CProjectView::CreateList() {
 
 void CProjectView::Destroy() {
     if (!hwnd_) return;
-    AppSettings().Set("Download", "Folder", folder_);
+    IniWrite(host_.iniPath, "Download", "Folder", folder_);
     drag_.Cancel();
     UrlDropTarget::Revoke(list_, static_cast<UrlDropTarget*>(dropTarget_));
     dropTarget_ = nullptr;

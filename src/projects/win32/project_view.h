@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/history.h"
 #include "projects/queue.h"
 #include "projects/win32/row_drag.h"
 
@@ -23,6 +24,10 @@ class CProjectView {
   public:
     struct Host {
         ProjectQueue* queue = nullptr;
+        std::string programFolder;
+        std::string iniPath;        // where "Folder" is written when the view goes
+        std::string initialFolder;  // "Folder" as the settings read it
+        Histories* histories = nullptr;
         // Tests text as a URL; with add, queues it (the drop target uses it).
         std::function<int(const std::string& text, bool add)> handleCommandLine;
     };
@@ -32,7 +37,7 @@ class CProjectView {
     CProjectView(const CProjectView&) = delete;
     CProjectView& operator=(const CProjectView&) = delete;
 
-    // Creates the view and its list, reads "Folder", loads the saved projects.
+    // Creates the view and its list, takes "Folder", loads the saved projects.
     bool Create(HWND parent, Host host);
     // Writes "Folder" and destroys the windows.
     void Destroy();

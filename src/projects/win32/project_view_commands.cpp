@@ -7,7 +7,6 @@
 
 #include <algorithm>
 
-#include "app/win32/shell_settings.h"
 #include "app/win32/win_util.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
@@ -67,11 +66,11 @@ void OpenInBrowser(const std::string& path) {
 
 #ifdef KS_HAVE_DIALOGS
 namespace {
-DialogContext Context(CProject* project) {
+DialogContext Context(const CProjectView::Host& host, CProject* project) {
     DialogContext ctx;
-    ctx.programFolder = AppSettings().ProgramFolder();
-    ctx.urlHistory = &AppSettings().Histories().url;
-    ctx.uploadHistory = &AppSettings().Histories().upload;
+    ctx.programFolder = host.programFolder;
+    ctx.urlHistory = &host.histories->urls;
+    ctx.uploadHistory = &host.histories->uploads;
     ctx.project = project;
     return ctx;
 }
@@ -79,15 +78,15 @@ DialogContext Context(CProject* project) {
 
 void CProjectView::CmdNewDownload() {
     ProjectSettings s = NewSettings(*host_.queue, folder_);
-    DialogContext ctx = Context(nullptr);
+    DialogContext ctx = Context(host_, nullptr);
     if (!RunDownloadSettingsDialog(GetParent(hwnd_), s, ctx)) return;
     folder_ = s.folder;
     s.kind = static_cast<std::int32_t>(ProjectKind::Download);
     s.ownerList = list_;
     s.position = host_.queue->CountRows();
-    auto p = CreateProject(s, true, AppSettings().ProgramFolder());
+    auto p = CreateProject(s, true, host_.programFolder);
     if (!p) return;
-    AddToHistory(AppSettings().Histories().url, s.url);
+    AddToHistory(host_.histories->urls, s.url);
     CProject* raw = p.release();
     host_.queue->AppendProject(raw);
     LoadProjectMirrors(*raw);
@@ -95,7 +94,7 @@ void CProjectView::CmdNewDownload() {
 
 void CProjectView::CmdNewUrlList() {
     ProjectSettings s = NewSettings(*host_.queue, folder_);
-    DialogContext ctx = Context(nullptr);
+    DialogContext ctx = Context(host_, nullptr);
     if (!RunUrlListGrabDialog(GetParent(hwnd_), s, ctx)) return;
     folder_ = s.folder;
     s.sequential = 1;
@@ -104,13 +103,13 @@ void CProjectView::CmdNewUrlList() {
     s.totalSize = 0;
     s.ownerList = list_;
     s.position = host_.queue->CountRows();
-    if (auto p = CreateProject(s, true, AppSettings().ProgramFolder()))
+    if (auto p = CreateProject(s, true, host_.programFolder))
         host_.queue->AppendProject(p.release());
 }
 
 void CProjectView::CmdNewUpload() {
     ProjectSettings s = NewSettings(*host_.queue, folder_);
-    DialogContext ctx = Context(nullptr);
+    DialogContext ctx = Context(host_, nullptr);
     if (!RunFtpUploadDialog(GetParent(hwnd_), s, ctx)) return;
     s.seqFrom = 1;
     s.seqTo = 1;
@@ -122,9 +121,9 @@ void CProjectView::CmdNewUpload() {
     s.totalSize = 0;
     s.ownerList = list_;
     s.position = host_.queue->CountRows();
-    auto p = CreateProject(s, true, AppSettings().ProgramFolder());
+    auto p = CreateProject(s, true, host_.programFolder);
     if (!p) return;
-    AddToHistory(AppSettings().Histories().upload, s.url);
+    AddToHistory(host_.histories->uploads, s.url);
     host_.queue->AppendProject(p.release());
 }
 
@@ -132,7 +131,7 @@ void CProjectView::OpenProperties(int row) {
     CProject* p = host_.queue->ProjectAt(static_cast<std::size_t>(row));
     if (!p) return;
     ProjectSettings s = p->Snapshot();
-    DialogContext ctx = Context(p);
+    DialogContext ctx = Context(host_, p);
     HWND owner = GetParent(hwnd_);
     switch (s.Kind()) {
         case ProjectKind::UrlListGrab:
@@ -151,7 +150,7 @@ void CProjectView::OpenProperties(int row) {
             p->SetText(&ProjectSettings::userName, s.userName);
             p->SetText(&ProjectSettings::source, s.source);
             p->settings.uploadMode = s.uploadMode.load();
-            AddToHistory(AppSettings().Histories().upload, s.url);
+            AddToHistory(host_.histories->uploads, s.url);
             p->settings.seqTo = CountLineFeeds(s.source);
             break;
         case ProjectKind::Download: {
@@ -162,7 +161,7 @@ void CProjectView::OpenProperties(int row) {
                 p->settings = s;
             }
             folder_ = s.folder;
-            AddToHistory(AppSettings().Histories().url, s.url);
+            AddToHistory(host_.histories->urls, s.url);
             LoadProjectMirrors(*p);
             break;
         }
@@ -181,7 +180,7 @@ void CProjectView::CmdSetFolder() {
 
 void CProjectView::CmdEnterUrl() {
     std::string url, folder = folder_;
-    DialogContext ctx = Context(nullptr);
+    DialogContext ctx = Context(host_, nullptr);
     HWND owner = GetParent(hwnd_);
     if (!RunEnterUrlDialog(owner, url, folder, ctx)) return;
     bool now = win::Message(owner, "Download now?", MB_YESNO | MB_ICONQUESTION) == IDYES;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "app/win32/win_util.h"
 #include "projects/row_moves.h"
 #include "projects/win32/project_view.h"
 #include "resource.h"
@@ -22,7 +23,7 @@ LRESULT CALLBACK CProjectView::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     }
     auto* self = reinterpret_cast<CProjectView*>(GetWindowLongPtrA(w, GWLP_USERDATA));
     if (!self) return DefWindowProcA(w, msg, wp, lp);
-    return self->Handle(msg, wp, lp);
+    return win::Guarded([&] { return self->Handle(msg, wp, lp); }, msg == WM_CREATE ? -1 : 0);
 }
 
 LRESULT CProjectView::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -64,8 +64,13 @@ bool UrlDropTarget::ReadText(IDataObject* data, std::string& out) {
 }
 
 HRESULT UrlDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
-    std::string text;
-    acceptable_ = ReadText(data, text) && handler_ && handler_(text, false) == 1;
+    // Nothing may unwind into the caller's COM code: a failed test refuses.
+    try {
+        std::string text;
+        acceptable_ = ReadText(data, text) && handler_ && handler_(text, false) == 1;
+    } catch (...) {
+        acceptable_ = false;
+    }
     *effect = acceptable_ ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     return S_OK;
 }
@@ -81,8 +86,13 @@ HRESULT UrlDropTarget::DragLeave() {
 }
 
 HRESULT UrlDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
-    std::string text;
-    bool ok = acceptable_ && ReadText(data, text) && handler_(text, true) == 1;
+    bool ok = false;
+    try {
+        std::string text;
+        ok = acceptable_ && ReadText(data, text) && handler_(text, true) == 1;
+    } catch (...) {
+        ok = false;
+    }
     *effect = ok ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     acceptable_ = false;
     return S_OK;
