@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
+#include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"
 #include "transfer/download_worker.h"
@@ -26,13 +27,12 @@ struct SegmentedDownload : ::testing::Test {
     ks::test::TempDir dir;
     std::shared_ptr<const std::string> data = ks::test::PatternBytes(6 * 1000 * 1000 + 17);
 
+    ks::test::RuntimeGuard guard;
+
     void SetUp() override {
         GlobalRuntime().errorPauseMs = 0, GlobalRuntime().retryWaitSeconds = 0;
     }
-    void TearDown() override {
-        EXPECT_TRUE(WaitForWorkerThreads(10000));
-        GlobalRuntime().errorPauseMs = 2000, GlobalRuntime().retryWaitSeconds = 10;
-    }
+    void TearDown() override { EXPECT_TRUE(WaitForWorkerThreads(10000)); }
     // About 6 MB/s per connection: a second for the whole body over one.
     HttpRule Throttled(bool honourRange = true) {
         HttpRule r = HttpRule::File("/f.bin", data, honourRange);
