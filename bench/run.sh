@@ -40,31 +40,49 @@ measure() {
     echo "$scen $tool $t $ok" | tee -a "$RESULTS"
 }
 
-kcli() { "$CLI" --home "$SHM/home" "$@"; }
 ARIA="aria2c -q --file-allocation=none --allow-overwrite=true --auto-file-renaming=false -d $SHM/out"
 
+# The tools of a scenario, one "name|command" line each; the command is run by
+# measure with the expected and actual output files.
+tools_of() {
+    case $1 in
+      http1)
+        echo "kestrune|$SHM/www/big.bin|$SHM/out/big.bin|$CLI --home $SHM/home get --quiet --segments 0 --dir $SHM/out $H/big.bin"
+        echo "curl|$SHM/www/big.bin|$SHM/out/big.bin|curl -s -o $SHM/out/big.bin $H/big.bin"
+        echo "wget|$SHM/www/big.bin|$SHM/out/big.bin|wget -q -O $SHM/out/big.bin $H/big.bin" ;;
+      throttled)
+        echo "kestrune|$SHM/www/mid.bin|$SHM/out/mid.bin|$CLI --home $SHM/home get --quiet --segments 8 --dir $SHM/out $H/slow/mid.bin"
+        echo "aria2c|$SHM/www/mid.bin|$SHM/out/mid.bin|$ARIA -x8 -s8 $H/slow/mid.bin"
+        echo "axel|$SHM/www/mid.bin|$SHM/out/mid.bin|axel -q -n 8 -o $SHM/out/mid.bin $H/slow/mid.bin" ;;
+      seg4)
+        echo "kestrune|$SHM/www/big.bin|$SHM/out/big.bin|$CLI --home $SHM/home get --quiet --segments 4 --dir $SHM/out $H/big.bin"
+        echo "aria2c|$SHM/www/big.bin|$SHM/out/big.bin|$ARIA -x4 -s4 $H/big.bin" ;;
+      ftp)
+        echo "kestrune|$SHM/www/mid.bin|$SHM/out/mid.bin|$CLI --home $SHM/home get --quiet --segments 0 --dir $SHM/out $F/pub/mid.bin"
+        echo "curl|$SHM/www/mid.bin|$SHM/out/mid.bin|curl -s -o $SHM/out/mid.bin $F/pub/mid.bin"
+        echo "lftp-pget4|$SHM/www/mid.bin|$SHM/out/mid.bin|lftp" ;;
+      upload)
+        echo "kestrune|$SHM/www/mid.bin|$SHM/ftp/upload/mid.bin|$CLI --home $SHM/home upload --overwrite $F/upload/ $SHM/www/mid.bin"
+        echo "curl|$SHM/www/mid.bin|$SHM/ftp/upload/mid.bin|curl -s -T $SHM/www/mid.bin $F/upload/mid.bin" ;;
+    esac
+}
+
+# Each round starts the scenario's tool list at another tool, so no tool always
+# runs first (first after a delete of a large tmpfs file is measurably slower).
 for r in $(seq 1 "$ROUNDS"); do
   for s in $SCENARIOS; do
-    case $s in
-      http1)
-        measure http1 kestrune "$SHM/www/big.bin" "$SHM/out/big.bin" "$CLI" --home "$SHM/home" get --quiet --segments 0 --dir "$SHM/out" "$H/big.bin"
-        measure http1 curl "$SHM/www/big.bin" "$SHM/out/big.bin" curl -s -o "$SHM/out/big.bin" "$H/big.bin"
-        measure http1 wget "$SHM/www/big.bin" "$SHM/out/big.bin" wget -q -O "$SHM/out/big.bin" "$H/big.bin" ;;
-      throttled)
-        measure throttled kestrune "$SHM/www/mid.bin" "$SHM/out/mid.bin" "$CLI" --home "$SHM/home" get --quiet --segments 8 --dir "$SHM/out" "$H/slow/mid.bin"
-        measure throttled aria2c "$SHM/www/mid.bin" "$SHM/out/mid.bin" $ARIA -x8 -s8 "$H/slow/mid.bin"
-        measure throttled axel "$SHM/www/mid.bin" "$SHM/out/mid.bin" axel -q -n 8 -o "$SHM/out/mid.bin" "$H/slow/mid.bin" ;;
-      seg4)
-        measure seg4 kestrune "$SHM/www/big.bin" "$SHM/out/big.bin" "$CLI" --home "$SHM/home" get --quiet --segments 4 --dir "$SHM/out" "$H/big.bin"
-        measure seg4 aria2c "$SHM/www/big.bin" "$SHM/out/big.bin" $ARIA -x4 -s4 "$H/big.bin" ;;
-      ftp)
-        measure ftp kestrune "$SHM/www/mid.bin" "$SHM/out/mid.bin" "$CLI" --home "$SHM/home" get --quiet --segments 0 --dir "$SHM/out" "$F/pub/mid.bin"
-        measure ftp curl "$SHM/www/mid.bin" "$SHM/out/mid.bin" curl -s -o "$SHM/out/mid.bin" "$F/pub/mid.bin"
-        measure ftp lftp-pget4 "$SHM/www/mid.bin" "$SHM/out/mid.bin" lftp -c "set xfer:clobber on; pget -n 4 -o $SHM/out/mid.bin $F/pub/mid.bin" ;;
-      upload)
-        measure upload kestrune "$SHM/www/mid.bin" "$SHM/ftp/upload/mid.bin" "$CLI" --home "$SHM/home" upload --overwrite "$F/upload/" "$SHM/www/mid.bin"
-        measure upload curl "$SHM/www/mid.bin" "$SHM/ftp/upload/mid.bin" curl -s -T "$SHM/www/mid.bin" "$F/upload/mid.bin" ;;
-    esac
+    mapfile -t list < <(tools_of "$s")
+    n=${#list[@]}
+    for k in $(seq 0 $((n - 1))); do
+      IFS='|' read -r tool want got cmd <<<"${list[$(( (k + r) % n ))]}"
+      if [ "$tool" = lftp-pget4 ]; then
+        # lftp takes its whole script as one argument.
+        measure "$s" "$tool" "$want" "$got" lftp -c "set xfer:clobber on; lcd $SHM/out; pget -n 4 $F/pub/mid.bin"
+      else
+        # shellcheck disable=SC2086
+        measure "$s" "$tool" "$want" "$got" $cmd
+      fi
+    done
   done
 done
 
@@ -88,7 +106,7 @@ for scen in dict.fromkeys(k[0] for k in rows):
         wall = statistics.median(x[0] for x in v)
         cpu = statistics.median(x[1] for x in v)
         rss = max(x[2] for x in v) / 1024
-        ratio = "%.2fx %s" % (base / wall, r) if base else "-"
+        ratio = "%.2fx %s" % (base / wall, r) if base and wall > 0 else "-"
         print("%-10s %-11s %8.2f %8.2f %9.1f %10s %d" % (scen, tool, wall, cpu, rss, ratio, bad[(s, tool)]))
 print("\nratio = reference tool's median wall time / this tool's (above 1: faster than the reference)")
 PY

@@ -8,7 +8,6 @@
 namespace ks {
 
 namespace {
-constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kListingBlock = 1023;
 // A listing of one file is a line; anything past this is not kept.
 constexpr std::size_t kMaxListing = 1 << 20;

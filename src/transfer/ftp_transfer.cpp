@@ -1,6 +1,7 @@
 // CFtpClient::Transfer: one RETR or STOR, resumed with REST where the server
 // allows it.
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "transfer/ftp_client.h"
@@ -9,7 +10,9 @@
 namespace ks {
 
 namespace {
-constexpr std::size_t kBlock = 4096;
+// Data blocks: large, so a loopback or LAN transfer is not bound by system
+// calls. Allocated per transfer, never on a worker thread's stack.
+constexpr std::size_t kBlock = 256 * 1024;
 
 // mergeFlag stays set for the whole transfer, whichever way it ends.
 struct MergeFlagScope {
@@ -106,12 +109,13 @@ int CFtpClient::Transfer(const std::string& remote, const std::string& local, bo
 }
 
 CFtpClient::LoopEnd CFtpClient::DownloadLoop() {
-    char buf[kBlock];
+    std::vector<char> block(kBlock);
+    char* buf = block.data();
     const bool segmentWorker = owner_.segmentWorker;
     const bool mayMerge = !segmentWorker && remoteSize > 0 && owner_.settings.segments > 0;
     for (;;) {
         if (owner_.stopRequested) return LoopEnd::OwnStop;
-        std::int64_t n = data_->Recv(buf, sizeof buf);
+        std::int64_t n = data_->Recv(buf, block.size());
         if (n == 0) return LoopEnd::ServerClosed;
         if (n < 0) {
             Fail(FtpFailure::Network);
@@ -140,9 +144,10 @@ CFtpClient::LoopEnd CFtpClient::DownloadLoop() {
 }
 
 CFtpClient::LoopEnd CFtpClient::UploadLoop() {
-    char buf[kBlock];
+    std::vector<char> block(kBlock);
+    char* buf = block.data();
     for (;;) {
-        std::int64_t n = file_.Read(buf, sizeof buf);
+        std::int64_t n = file_.Read(buf, block.size());
         if (n == 0) return LoopEnd::ServerClosed;
         if (n < 0) {
             SetMessage(kFtpFileError);

@@ -36,3 +36,11 @@ run_cli 1 "404 ends with Error, no retry" "${K[@]}" get --quiet --dir "$W/down" 
 run_cli 2 "https is an invalid URL" "${K[@]}" get --quiet --dir "$W/down" "https://127.0.0.1:$NGINX_PORT/small.bin"
 run_cli 64 "usage error" "${K[@]}" get
 run_cli 1 "connection refused with --retries 2 ends with Error" "${K[@]}" get --quiet --retries 2 --dir "$W/down" "http://127.0.0.1:1/x.bin"
+
+# Accelerated downloads of the large file with several connection counts.
+for n in 1 4 8 16; do
+    mkdir -p "$W/seg$n"
+    run_cli 0 "download with $n segments" "${K[@]}" get --quiet --segments "$n" --dir "$W/seg$n" "$H/large.bin"
+    check "download with $n segments is byte-identical" same_file "$W/www/large.bin" "$W/seg$n/large.bin"
+    check "no segment files left after $n segments" test -z "$(ls "$W/seg$n" | grep -v '^large.bin$')"
+done
