@@ -1,30 +1,13 @@
 #include "app/ini_store.h"
 
+#include "app/text.h"
 #include "platform/files.h"
 
 namespace ks {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-// A line break inside a name or value would end the line early and turn the
-// rest into lines of its own (a new key, even a new section), so such
-// characters never reach the file.
-std::string WithoutLineBreaks(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c != '\r' && c != '\n' && c != '\0') out += c;
-    }
-    return out;
+    return TrimSpacesTabs(s);
 }
 
 std::string StoredForm(std::string_view s) {

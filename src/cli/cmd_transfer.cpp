@@ -1,6 +1,7 @@
 // get and upload: one project, started and watched until its worker ends.
 #include <cstdio>
 
+#include "app/text.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "cli/cli_progress.h"
@@ -60,8 +61,7 @@ std::optional<std::size_t> FindDownload(Engine& e, const std::string& url,
 }
 
 std::string Trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t"), en = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, en - b + 1);
+    return std::string(TrimSpacesTabs(s));
 }
 
 }  // namespace

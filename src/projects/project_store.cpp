@@ -7,6 +7,7 @@
 #include <set>
 #include <string_view>
 
+#include "app/text.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
@@ -16,15 +17,8 @@ namespace {
 
 constexpr int kProjectFileLines = 22;
 
-// A line break inside a value would end its line early and shift every later
-// line of the file; a NUL would cut it short for C-string readers.
 std::string Clean(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c != '\r' && c != '\n' && c != '\0') out += c;
-    }
-    return out;
+    return WithoutLineBreaks(s);
 }
 
 // The decimal number at the start of s (blanks and a sign allowed before the

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "app/text.h"
 #include "platform/files.h"
 
 namespace ks {
@@ -19,16 +20,6 @@ char Lower(char c) {
 std::string_view AfterLastSlash(std::string_view s) {
     std::size_t slash = s.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : s.substr(slash + 1);
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
 }
 
 }  // namespace
@@ -116,7 +107,7 @@ std::string ResolveLocation(std::string_view requested, std::string_view target)
         target.find("https://") != std::string_view::npos) {
         return std::string(target);
     }
-    std::string_view relative = TrimBlanks(target);
+    std::string_view relative = TrimSpacesTabs(target);
     // Index 8 is past "http://" and "https://", so the first "/" from there on
     // starts the path.
     std::size_t slash = requested.size() > 8 ? requested.find('/', 8) : std::string_view::npos;

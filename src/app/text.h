@@ -1,0 +1,33 @@
+// Byte-string helpers shared by the settings store, the project files, the
+// URL helpers and the command line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ks {
+
+inline bool IsSpaceOrTab(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// s without blanks and tabs at either end.
+inline std::string_view TrimSpacesTabs(std::string_view s) {
+    while (!s.empty() && IsSpaceOrTab(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsSpaceOrTab(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// s without CR, LF and NUL. Line-based files store values one per line: a line
+// break inside a value would end its line early and shift every later line (or
+// plant a key of its own), and a NUL would cut it short for C-string readers.
+inline std::string WithoutLineBreaks(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        if (c != '\r' && c != '\n' && c != '\0') out += c;
+    }
+    return out;
+}
+
+}  // namespace ks
