@@ -1,6 +1,8 @@
 # Shared by the integration tests: real servers on loopback, started and
 # stopped here, and PASS/FAIL bookkeeping that ends in "N passed, N failed".
 set -uo pipefail
+# nginx and vsftpd live in sbin, which an ordinary user's PATH may lack.
+PATH="$PATH:/usr/sbin:/sbin"
 KI_PASSED=0
 KI_FAILED=0
 KI_WORK="$(mktemp -d /tmp/kestrune-it.XXXXXX)"
@@ -98,6 +100,10 @@ max_per_ip=100
 max_clients=200
 xferlog_enable=NO
 CONF
+    # Without root, vsftpd can neither chroot nor switch users.
+    if [ "$(id -u)" -ne 0 ]; then
+        printf 'run_as_launching_user=YES\nchroot_local_user=NO\n' >> "$dir/vsftpd.conf"
+    fi
     # The rate limit only holds without sendfile.
     if [ "$rate" -gt 0 ]; then
         printf 'use_sendfile=NO\nanon_max_rate=%s\n' "$rate" >> "$dir/vsftpd.conf"
