@@ -8,6 +8,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/win32/win_util.h"
 #include "dialog_ids.h"
 #include "dialogs/capture_suspend.h"
 #include "dialogs/common_controls.h"
@@ -107,15 +108,8 @@ class CFtpUploadDialog : public dlg::CDialog {
         } cols[] = {{"Name", 180, LVCFMT_LEFT},
                     {"Size (bytes)", 80, LVCFMT_RIGHT},
                     {"Modified", 105, LVCFMT_LEFT}};
-        for (int i = 0; i < 3; ++i) {
-            LVCOLUMNA c{};
-            c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-            c.fmt = cols[i].fmt;
-            c.cx = cols[i].width;
-            c.pszText = const_cast<char*>(cols[i].title);
-            c.iSubItem = i;
-            SendMessageA(List(), LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&c));
-        }
+        for (int i = 0; i < 3; ++i)
+            win::AddListColumn(List(), i, cols[i].title, cols[i].width, cols[i].fmt);
     }
 
     std::string RowPath(int row) const {

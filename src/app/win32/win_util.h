@@ -1,6 +1,7 @@
 // Thin helpers over the Win32 API shared by the program's windows.
 #pragma once
 
+#include <commctrl.h>
 #include <windows.h>
 
 #include <string>
@@ -34,5 +35,17 @@ enum : UINT {
     WM_KS_ROWS_CHANGED = WM_APP + 1,
     WM_KS_ACTIVITY = WM_APP + 2,  // wParam 1: a worker runs, 0: one ended
 };
+
+// Adds report-view column `index` to a list control. Inline, so the dialogs
+// (also built into the test host without the shell) can use it.
+inline void AddListColumn(HWND list, int index, const char* title, int width, int format) {
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+    c.fmt = format;
+    c.cx = width;
+    c.pszText = const_cast<char*>(title);
+    c.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&c));
+}
 
 }  // namespace ks::win

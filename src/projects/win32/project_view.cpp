@@ -98,15 +98,8 @@ bool CProjectView::CreateList() {
         0, 100, 100, hwnd_, reinterpret_cast<HMENU>(IDC_JOBLIST), win::Instance(), nullptr);
     if (!list_) return false;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < 8; ++i) {
-        LVCOLUMNA col{};
-        col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
-        col.fmt = kColumns[i].format;
-        col.cx = kColumns[i].width;
-        col.pszText = const_cast<char*>(kColumns[i].header);
-        col.iSubItem = i;
-        SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
-    }
+    for (int i = 0; i < 8; ++i)
+        win::AddListColumn(list_, i, kColumns[i].header, kColumns[i].width, kColumns[i].format);
     states_ = ImageList_LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDB_STATES), 20, 0,
                                    RGB(0, 255, 0), IMAGE_BITMAP, LR_CREATEDIBSECTION);
     if (states_) ListView_SetImageList(list_, states_, LVSIL_SMALL);
