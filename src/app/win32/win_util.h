@@ -1,8 +1,9 @@
 // Thin helpers over the Win32 API shared by the program's windows.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types windows.h declares.
+#include <commctrl.h>
 
 #include <string>
 
