@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 #include "app/runtime.h"
@@ -353,4 +354,51 @@ TEST(HttpPage, BodyInMemoryWithTheHeaderApart) {
     EXPECT_EQ(conn.statusCode, 200);
     EXPECT_EQ(conn.location, " /elsewhere");
     EXPECT_EQ(conn.pageText, "<html>a") << "a block is text up to its first NUL";
+}
+
+TEST(HttpRequest, ClosedRangeEndsBeforeItsLimit) {
+    struct Case {
+        std::int64_t offset, end;
+        const char* line;
+    } cases[] = {
+        {0, 0, "Range: bytes=0-\r\n"},
+        {100, 200, "Range: bytes=100-199\r\n"},
+        {4294967296, 8589934592, "Range: bytes=4294967296-8589934591\r\n"},
+        {500, 500, "Range: bytes=500-\r\n"},  // an empty range is never asked for
+    };
+    for (const auto& c : cases) {
+        HttpRequestInput in;
+        in.parts.host = "h";
+        in.parts.path = "/a";
+        in.offset = c.offset;
+        in.rangeEnd = c.end;
+        EXPECT_NE(BuildRequest(in).find(c.line), std::string::npos) << c.line;
+    }
+}
+
+// The main connection of a segmented download asks only for the bytes in front
+// of the first segment, then merges that segment before asking again.
+TEST_F(HttpClient, MainConnectionStopsAtTheFirstSegmentAndMergesIt) {
+    ScriptedHttpServer server({HttpRule::File("/m.bin", data)});
+    project.SetText(&ProjectSettings::fileName, "m.bin");
+    project.settings.segments = 1;
+    project.settings.totalSize = std::int64_t(data->size());
+    project.noMoreSegments = true;
+    Write("200000_m.bin", data->substr(200000));
+    {
+        std::lock_guard<std::mutex> g(project.segmentList.Mutex());
+        project.segmentList.Insert(
+            std::make_unique<CSegment>(200000, "200000_m.bin", SegmentState::Stopped, 100000));
+    }
+    project.requestedUrl = server.Url("/m.bin");
+    EXPECT_EQ(Fetch(server.Url("/m.bin")), 0);
+    EXPECT_EQ(project.result, ResultFetchAgain);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_NE(server.Requests()[0].find("Range: bytes=0-199999\r\n"), std::string::npos);
+    // Reaching the segment's start, the connection appended the segment at once.
+    EXPECT_TRUE(Read("m.bin") == *data);
+    EXPECT_FALSE(plat::FileExists(dir.File("200000_m.bin")));
+
+    EXPECT_EQ(Fetch(server.Url("/m.bin")), 1) << "complete: nothing more to ask";
+    EXPECT_EQ(server.Requests().size(), 1u);
 }

@@ -278,7 +278,8 @@ TEST_F(Segments, SegmentMustStop) {
         {"main connection past the start", 500001, 0, true},
         {"main connection exactly at the start", 500000, 0, false},
         {"ran into the next node of this file", 0, 400001, true},
-        {"up to the next node", 0, 400000, false},
+        {"one byte short of the next node", 0, 399999, false},
+        {"up to the next node: its range is done", 0, 400000, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -381,4 +382,120 @@ TEST_F(Segments, AppendFileRangeFromAnOffset) {
     ASSERT_TRUE(dst.Write("tail"));
     dst.Close();
     EXPECT_TRUE(Read("dst") == "head" + Bytes(1000001, (3 << 20) - 1000001) + "tail");
+}
+
+TEST_F(Segments, RequestsEndWhereTheNextSegmentBegins) {
+    p.settings.totalSize = 2000000;
+    Reset({{500000, 100000, A}, {800000, 0, A, "800000_g.zip"}, {1200000, 0, S}});
+    CProject w;
+    w.segmentWorker = true;
+    w.parentProject = &p;
+    w.servedSegment = At(500000);
+    struct Case {
+        const char* name;
+        CProject* who;
+        std::int64_t from, want;
+    } cases[] = {
+        {"main connection: up to the first node", &p, 0, 500000},
+        {"main connection: another file's node is not a bound", &p, 600000, 1200000},
+        {"main connection: nothing ahead", &p, 1200000, 0},
+        {"segment: up to its successor of the same file", &w, 600000, 1200000},
+        {"last segment: to the end", &w, 1300000, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RangeLimit(*c.who, c.from), c.want);
+    }
+    p.settings.segments = 0;
+    EXPECT_EQ(RangeLimit(p, 0), 0) << "an unsegmented download asks for everything";
+}
+
+TEST_F(Segments, FirstSegmentsCutTheRestIntoEqualParts) {
+    struct Case {
+        const char* name;
+        std::int64_t P, T;
+        int segments;
+        std::vector<std::int64_t> starts;
+    } cases[] = {
+        {"one segment: the middle", 0, 1000000, 1, {500000}},
+        {"three segments: quarters", 100000, 900100, 3, {300025, 500050, 700075}},
+        {"too small for equal parts: halves as before", 0, 400000, 4, {200000}},
+        {"beyond 4 GiB", 4 * GiB, 8 * GiB, 3, {5 * GiB, 6 * GiB, 7 * GiB}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset({});
+        p.bytesDone = c.P;
+        p.settings.totalSize = c.T;
+        p.settings.segments = c.segments;
+        p.noMoreSegments = false;
+        StartSegments(p, c.segments, nullptr, p.requestedUrl);
+        std::vector<std::int64_t> got;
+        for (CProject* w : launched) got.push_back(w->servedSegment->start);
+        EXPECT_EQ(got, c.starts);
+    }
+}
+
+TEST_F(Segments, ReachedSegmentIsStoppedOnlyWhenMuchIsLeft) {
+    // With 64 MiB, cutting is worth it above 1 MiB left.
+    const std::int64_t T = 64 << 20, start = 32 << 20;
+    p.settings.totalSize = T;
+    p.settings.segments = 0;
+    struct Case {
+        const char* name;
+        std::int64_t done;
+        bool asked;
+    } cases[] = {
+        {"just started: stopped", 0, true},
+        {"more than 1 MiB left: stopped", T - start - (1 << 20) - 1, true},
+        {"1 MiB left: waited for", T - start - (1 << 20), false},
+        {"done: waited for", T - start, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset({{start, c.done, A}});
+        p.bytesDone = start;
+        SegmentScratch scratch;
+        EXPECT_FALSE(CheckSegments(p, scratch));
+        EXPECT_EQ(At(start)->stopAsked.load(), c.asked);
+    }
+}
+
+TEST_F(Segments, NoSplitInsideASegmentBeingMerged) {
+    p.settings.totalSize = 1000000;
+    p.settings.segments = 1;
+    Reset({{200000, 300000, S}});
+    ASSERT_TRUE(Write("200000_f.zip", Bytes(200000, 300000)));
+    ASSERT_TRUE(Write("f.zip", Bytes(0, 200000)));
+    p.localPath = dir.File("f.zip");
+    p.bytesDone = 200000;
+    SegmentScratch scratch;
+    ASSERT_TRUE(CheckSegments(p, scratch));
+    // Taken out of the list but not yet appended: a split now must not land in it.
+    EXPECT_EQ(ChooseSplitPoint(p), 750000);
+    p.noMoreSegments = false;
+    plat::File local;
+    ASSERT_TRUE(local.Open(p.localPath, plat::File::Mode::ReadWrite) && local.SeekEnd());
+    MergeSegment(p, local, scratch);
+    local.Close();
+    EXPECT_EQ(p.bytesDone.load(), 500000);
+    EXPECT_EQ(Read("f.zip"), Bytes(0, 500000));
+    p.bytesDone = 100000;
+    EXPECT_EQ(ChooseSplitPoint(p), 550000) << "the merge is over: the floor is the file's end";
+}
+
+TEST_F(Segments, MergeFrontAppendsEverySegmentThatFollowsOn) {
+    p.settings.totalSize = 900000;
+    p.settings.segments = 0;
+    Reset({{300000, 300000, S}, {600000, 200000, S}});
+    ASSERT_TRUE(Write("f.zip", Bytes(0, 300000)));
+    ASSERT_TRUE(Write("300000_f.zip", Bytes(300000, 300000)));
+    ASSERT_TRUE(Write("600000_f.zip", Bytes(600000, 200000)));
+    p.localPath = dir.File("f.zip");
+    p.bytesDone = 300000;
+    MergeFront(p);
+    EXPECT_EQ(p.bytesDone.load(), 800000);
+    EXPECT_EQ(Read("f.zip"), Bytes(0, 800000));
+    EXPECT_TRUE(Starts().empty());
+    EXPECT_FALSE(plat::FileExists(dir.File("300000_f.zip")));
 }

@@ -19,16 +19,16 @@ bool SocketLayerInit();
 
 enum class SocketError {
     None,
-    Resolve,     // host name unknown
-    Refused,     // connect refused or unreachable
-    Timeout,     // the step took longer than the time-out
-    Cancelled,   // Cancel() was called
-    Closed,      // peer reset the connection
+    Resolve,    // host name unknown
+    Refused,    // connect refused or unreachable
+    Timeout,    // the step took longer than the time-out
+    Cancelled,  // Cancel() was called
+    Closed,     // peer reset the connection
     Other,
 };
 
 class Socket {
-public:
+  public:
     Socket();
     ~Socket();
     Socket(const Socket&) = delete;
@@ -38,6 +38,10 @@ public:
     void SetTimeoutMs(std::int64_t ms) { timeoutMs_ = ms; }
     std::int64_t TimeoutMs() const { return timeoutMs_; }
 
+    // Receive buffer of later connections (0: the system's, which grows with
+    // the traffic). A small one bounds how far a server can run ahead of what
+    // was read, and so what it sends in vain when the connection is closed.
+    void SetReceiveBuffer(int bytes) { receiveBuffer_ = bytes; }
     // host: a name or a dotted address.
     bool Connect(const std::string& host, std::uint16_t port);
     // Sends everything or fails.
@@ -66,10 +70,11 @@ public:
 
     SocketError LastError() const { return lastError_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::int64_t timeoutMs_ = 180000;
+    int receiveBuffer_ = 0;
     std::atomic<bool> cancelled_{false};
     SocketError lastError_ = SocketError::None;
     friend struct SocketAccess;

@@ -175,6 +175,10 @@ int CFtpClient::OpenData(bool passive) {
         std::string host = control_->PeerAddress();
         if (host.empty()) host = target.address;
         Install(data_, std::make_unique<plat::Socket>());
+        // A segment's data connection is dropped at the next segment's start
+        // while the server still sends: a modest window bounds what it sent in vain.
+        if (owner_.segmentWorker || owner_.settings.segments > 0)
+            data_->SetReceiveBuffer(kSegmentedReceiveBuffer);
         // Connect before the transfer command: some servers answer it only once
         // the data connection stands.
         if (!data_->Connect(host, target.port)) {

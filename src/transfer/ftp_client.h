@@ -72,6 +72,8 @@ class CFtpClient : public Cancellable {
 
     void SetMessage(int number) { lastMessage = FtpMessageText(number); }
     void Fail(FtpFailure kind);
+    static constexpr int kSegmentedReceiveBuffer = 256 * 1024;
+    std::int64_t Keep(std::int64_t n, std::int64_t& limit) const;
     int Connect(const std::string& host, std::uint16_t port);
     int OpenData(bool passive);
     int AttachData();

@@ -92,6 +92,11 @@ int FtpDownload(CProject& project, const std::string& url) {
         return 1;
     const bool segmentWorker = project.segmentWorker;
     PrepareLocalFile(project, folder);
+    if (!segmentWorker && project.settings.segments > 0 && project.settings.totalSize != 0) {
+        MergeFront(project);
+        PrepareLocalFile(project, folder);
+        if (project.bytesDone == project.settings.totalSize) return 1;
+    }
 
     const ProxySettings proxy = GlobalRuntime().Proxy();
     FtpLogonParams logon = FtpLogonFor(parts, proxy, "", "");

@@ -1,5 +1,6 @@
 // CFtpClient::Transfer: one RETR or STOR, resumed with REST where the server
 // allows it.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,19 @@ int CFtpClient::Transfer(const std::string& remote, const std::string& local, bo
     return FinishTransfer(download, end);
 }
 
+// How many of n received bytes this fetch may keep: a file of a segmented
+// download takes nothing past the start of the next segment, which fetches
+// those bytes itself.
+std::int64_t CFtpClient::Keep(std::int64_t n, std::int64_t& limit) const {
+    const bool segment = owner_.segmentWorker && owner_.servedSegment;
+    if (!segment && (owner_.segmentWorker || owner_.settings.segments <= 0)) return n;
+    const std::int64_t base = segment ? owner_.servedSegment->start : 0;
+    const std::int64_t next = RangeLimit(owner_, owner_.settings.savedProgress);
+    if (next <= 0) return n;
+    limit = next - base;
+    return std::max<std::int64_t>(0, std::min(n, limit - owner_.bytesDone));
+}
+
 CFtpClient::LoopEnd CFtpClient::DownloadLoop() {
     std::vector<char> block(kBlock);
     char* buf = block.data();
@@ -121,7 +135,9 @@ CFtpClient::LoopEnd CFtpClient::DownloadLoop() {
             Fail(FtpFailure::Network);
             return LoopEnd::Failed;
         }
-        if (!file_.Write(buf, static_cast<std::size_t>(n))) {
+        std::int64_t limit = -1;
+        n = Keep(n, limit);
+        if (n > 0 && !file_.Write(buf, static_cast<std::size_t>(n))) {
             SetMessage(kFtpFileError);
             failure = FtpFailure::LocalFile;
             return LoopEnd::Failed;
@@ -133,8 +149,11 @@ CFtpClient::LoopEnd CFtpClient::DownloadLoop() {
             if (SegmentMustStop(owner_)) return LoopEnd::OwnStop;
         } else if (mayMerge) {
             SegmentScratch scratch;
-            if (CheckSegments(owner_, scratch)) {
-                MergeSegment(owner_, file_, scratch);
+            const bool merge = CheckSegments(owner_, scratch);
+            if (merge) MergeSegment(owner_, file_, scratch);
+            // At a segment's start the data connection is dropped at once; the
+            // next session merges that segment and goes on behind it.
+            if (merge || owner_.bytesDone == limit) {
                 owner_.result = ResultFetchAgain;
                 owner_.nextUrl = owner_.requestedUrl;
                 return LoopEnd::Merged;

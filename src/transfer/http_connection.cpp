@@ -41,6 +41,8 @@ struct CHttpConnection::Download {
     bool headerDone = false;
     bool lengthUnknown = false;
     bool partial = false;
+    // bytesDone at which this answer's body ends (known length only).
+    std::int64_t end = 0;
     int ret = 1;
     plat::File file;
     HeaderCollector collector;
@@ -176,7 +178,11 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
         return false;
     }
     if (d.partial) {
-        p.settings.totalSize = p.bytesDone.load() + contentLength;
+        // A closed range says the whole size only in Content-Range; a segment's
+        // total counts from its start.
+        const std::int64_t start = p.segmentWorker && p.servedSegment ? p.servedSegment->start : 0;
+        p.settings.totalSize =
+            rangeTotal > 0 ? rangeTotal - start : p.bytesDone.load() + contentLength;
     } else {
         p.settings.totalSize = contentLength;
         if (contentLength != 0 && p.settings.savedProgress.load() >= contentLength) return false;
@@ -187,6 +193,7 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
         p.bytesDone = 0;
         p.settings.savedProgress = 0;
     }
+    d.end = p.bytesDone.load() + contentLength;
     if (!p.hidden) {
         bool opened =
             d.partial ? d.file.Open(p.localPath, plat::File::Mode::ReadWrite) && d.file.SeekEnd()
@@ -224,6 +231,17 @@ bool CHttpConnection::CheckRange(Download& d) {
     return true;
 }
 
+// A segment split off inside this answer's range fetches the rest itself: the
+// answer ends at its start.
+void CHttpConnection::ShortenAtNextSegment(Download& d) {
+    CProject& p = d.p;
+    const bool segment = p.segmentWorker.load() && p.servedSegment;
+    if (!segment && (p.segmentWorker.load() || p.settings.segments.load() <= 0)) return;
+    const std::int64_t base = segment ? p.servedSegment->start : 0;
+    const std::int64_t limit = RangeLimit(p, p.settings.savedProgress.load());
+    if (limit > 0 && limit - base < d.end) d.end = std::max(limit - base, p.bytesDone.load());
+}
+
 bool CHttpConnection::OnBody(Download& d, char* data, std::size_t len, bool segmentChecks) {
     CProject& p = d.p;
     if (d.chunkedBody) {
@@ -234,9 +252,10 @@ bool CHttpConnection::OnBody(Download& d, char* data, std::size_t len, bool segm
         }
     }
     const std::int64_t total = p.settings.totalSize.load();
+    if (!d.lengthUnknown) ShortenAtNextSegment(d);
     if (!d.lengthUnknown) {
         // Bytes beyond the announced length are not part of the file.
-        std::int64_t room = std::max<std::int64_t>(0, total - p.bytesDone.load());
+        std::int64_t room = std::max<std::int64_t>(0, d.end - p.bytesDone.load());
         len = static_cast<std::size_t>(std::min<std::int64_t>(room, std::int64_t(len)));
     }
     if (len > 0 && !p.hidden && !d.file.Write(data, len)) {
@@ -261,7 +280,13 @@ bool CHttpConnection::OnBody(Download& d, char* data, std::size_t len, bool segm
         p.servedSegment->bytesDone = done;
     }
     if (d.chunkedBody && d.chunked.Done()) return false;
-    return d.lengthUnknown || p.bytesDone.load() < total;
+    if (d.lengthUnknown || p.bytesDone.load() < d.end) return true;
+    if (d.end < total && !p.segmentWorker) {
+        // The range ended where a segment begins: a new request merges it first.
+        p.nextUrl = p.requestedUrl;
+        Fail(d, ResultFetchAgain);
+    }
+    return false;
 }
 
 int CHttpConnection::ReceivePage() {
@@ -344,7 +369,9 @@ std::string BuildRequest(const HttpRequestInput& in) {
         r += "Connection: Keep-Alive\r\n";
         r += "User-Agent: Gnutella\r\n";
     }
-    r += "Range: bytes=" + std::to_string(in.offset) + "-\r\n";
+    r += "Range: bytes=" + std::to_string(in.offset) + "-";
+    if (in.rangeEnd > in.offset) r += std::to_string(in.rangeEnd - 1);
+    r += "\r\n";
     if (!in.parts.userName.empty() || !in.parts.password.empty())
         r += "Authorization: Basic " + Base64Encode(in.parts.userName + ":" + in.parts.password) +
              "\r\n";

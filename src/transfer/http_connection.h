@@ -26,6 +26,7 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     // the classic block size because each block is cut at its first NUL.
     static constexpr std::size_t kDownloadBlock = 256 * 1024;
     static constexpr std::size_t kPageBlock = 8191;
+
     // A page bigger than this is not a page: the exchange fails.
     static constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
 
@@ -58,6 +59,7 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     bool OnHeaderBytes(Download& d, char* data, std::size_t len);
     bool OnHeader(Download& d, char* body, std::size_t len);
     bool CheckRange(Download& d);
+    void ShortenAtNextSegment(Download& d);
     bool OnBody(Download& d, char* data, std::size_t len, bool segmentChecks);
     void OnEnd(Download& d, bool peerClosed);
     void SetResult(std::int32_t r);
@@ -72,7 +74,8 @@ std::string Base64Encode(std::string_view bytes);
 struct HttpRequestInput {
     std::string url;  // as handed over: the request target through a proxy
     UrlParts parts;
-    std::int64_t offset = 0;  // the range start
+    std::int64_t offset = 0;    // the range start
+    std::int64_t rangeEnd = 0;  // exclusive end of a closed range; 0: to the end
     bool sendCookie = false;
     std::string cookieText;
     ProxySettings proxy;

@@ -14,6 +14,8 @@ namespace ks {
 
 namespace {
 
+constexpr std::int64_t kFirstRequestBytes = 1024 * 1024;
+
 bool SameHost(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -55,14 +57,30 @@ int HttpDownload(CProject& project, const std::string& url) {
     const bool segment = project.segmentWorker && project.servedSegment;
     if (segment) project.localPath = LocalPath(folder, project.servedSegment->fileName);
 
-    const std::int64_t have = plat::FileSize(project.localPath).value_or(0);
-    project.settings.savedProgress = have + (segment ? project.servedSegment->start : 0);
+    std::int64_t have = plat::FileSize(project.localPath).value_or(0);
     project.bytesDone = have;
+    const bool segmented = project.settings.segments.load() > 0 && !segment;
+    const std::int64_t total = project.settings.totalSize.load();
+    if (segmented && total != 0) {
+        MergeFront(project);
+        have = plat::FileSize(project.localPath).value_or(0);
+        project.bytesDone = have;
+        if (have == total) return 1;
+    }
+    project.settings.savedProgress = have + (segment ? project.servedSegment->start : 0);
 
     HttpRequestInput in;
     in.url = url;
     in.parts = parts;
     in.offset = project.settings.savedProgress.load();
+    if (segment || segmented) {
+        const std::int64_t limit = RangeLimit(project, in.offset);
+        if (limit > in.offset) in.rangeEnd = limit;
+        // Segments split off once the size is known, and the main connection
+        // then stops where the first one begins. An open-ended first request
+        // would leave the server sending on past that point in vain.
+        if (segmented && total == 0) in.rangeEnd = in.offset + kFirstRequestBytes;
+    }
     in.proxy = GlobalRuntime().Proxy();
     TakePendingCookies(project, parts.host, in);
     if (UsesHttpProxy(in.proxy)) {

@@ -80,7 +80,7 @@ CSegment* SegmentList::FindResumable(const std::string& fileName, std::int64_t t
 // largest range still to fetch, either by a running segment or by the main
 // connection in front of the first node, never leaving kMinSegmentBytes or less.
 std::int64_t SegmentList::ChooseSplitPoint(std::int64_t bytesDone, std::int64_t totalSize,
-                                           bool& noMore) const {
+                                           bool& noMore, std::int64_t minHalf) const {
     const std::int64_t P = bytesDone, T = totalSize;
     if (T - P < kMinSegmentBytes) {
         noMore = true;
@@ -105,11 +105,11 @@ std::int64_t SegmentList::ChooseSplitPoint(std::int64_t bytesDone, std::int64_t 
 
     const std::int64_t F = nodes_.front()->start;
     if (F > P && (F - P) / 2 > bestHalf) {
-        if ((F - P) / 2 > kMinSegmentBytes) return P + (F - P) / 2;
+        if ((F - P) / 2 > minHalf) return P + (F - P) / 2;
         noMore = true;
         return 0;
     }
-    if (best && bestHalf > kMinSegmentBytes) {
+    if (best && bestHalf > minHalf) {
         std::int64_t a = best->start + best->bytesDone + bestHalf;
         if (a < T) return a;
     }

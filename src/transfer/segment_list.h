@@ -25,7 +25,7 @@ enum class SegmentState : std::uint32_t { New = 0, Active = 1, Stopped = 2 };
 inline constexpr std::int64_t kMinSegmentBytes = 100000;
 
 class CSegment {
-public:
+  public:
     CSegment(std::int64_t start, std::string fileName, SegmentState state,
              std::int64_t bytesDone = 0);
     virtual ~CSegment();
@@ -44,7 +44,7 @@ public:
 };
 
 class SegmentList {
-public:
+  public:
     SegmentList();
     ~SegmentList();
     SegmentList(const SegmentList&) = delete;
@@ -64,6 +64,11 @@ public:
     // Unlinks and returns the node (the caller decides its fate); its file is untouched.
     std::unique_ptr<CSegment> Remove(CSegment* node);
     void Clear();
+    // While a node taken out of the list is appended to the local file, the
+    // file's end as it will be afterwards: no segment may be split off before
+    // it. 0 when no merge runs.
+    std::int64_t MergeReach() const { return mergeReach_; }
+    void SetMergeReach(std::int64_t end) { mergeReach_ = end; }
     // Node after `node` in start order, or nullptr.
     CSegment* Next(const CSegment* node) const;
 
@@ -75,12 +80,14 @@ public:
     CSegment* FindResumable(const std::string& fileName, std::int64_t totalSize) const;
     // The split point for a new segment given the main connection's position
     // (bytesDone) and the total size; 0 with noMore set when none is worth it.
-    std::int64_t ChooseSplitPoint(std::int64_t bytesDone, std::int64_t totalSize,
-                                  bool& noMore) const;
+    // A range somebody is fetching is only cut when its half exceeds minHalf.
+    std::int64_t ChooseSplitPoint(std::int64_t bytesDone, std::int64_t totalSize, bool& noMore,
+                                  std::int64_t minHalf = kMinSegmentBytes) const;
 
-private:
+  private:
     mutable std::mutex mu_;
     std::vector<std::unique_ptr<CSegment>> nodes_;
+    std::int64_t mergeReach_ = 0;
 };
 
 // "%d_%s" of start and the project's file name.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/clock.h"
 #include "projects/project.h"
 #include "transfer/segments.h"
 #include "transfer/url.h"
@@ -15,6 +16,11 @@
 namespace ks {
 
 namespace {
+
+void EndMerge(CProject& p) {
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    p.segmentList.SetMergeReach(0);
+}
 
 struct Found {
     std::string fileName;
@@ -32,6 +38,7 @@ bool TakeCovering(CProject& p, const std::string& name, std::int64_t L, Found& o
         if (node->start < L && L < node->start + node->bytesDone.load()) {
             out.fileName = node->fileName;
             out.start = node->start;
+            list.SetMergeReach(node->start + node->bytesDone.load());
             list.Remove(node.get());
             return true;
         }
@@ -69,17 +76,51 @@ bool PreMerge(CProject& p) {
         const std::int64_t appended =
             AppendAndDelete(file, LocalPath(folder, f.fileName), *L - f.start);
         if (appended > 0) p.bytesDone += appended;
+        EndMerge(p);
     }
     const auto L = plat::FileSize(local);
     const std::int64_t T = p.settings.totalSize.load();
     return L && T != 0 && *L == T;
 }
 
+namespace {
+
+// A segment the main connection has reached that is still transferring.
+bool RunningAtOrBefore(CProject& p, std::int64_t P) {
+    const std::string name = p.GetText(&ProjectSettings::fileName);
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    for (const auto& node : p.segmentList.Nodes())
+        if (node->start <= P && node->BelongsTo(name) &&
+            node->state.load() != SegmentState::Stopped)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+void MergeFront(CProject& p) {
+    // CheckSegments asks a reached segment to stop; its worker lets go within a
+    // block or a cancelled receive, so the wait is short.
+    while (!p.stopRequested.load()) {
+        SegmentScratch scratch;
+        if (CheckSegments(p, scratch)) {
+            plat::File local;
+            if (!local.Open(p.localPath, plat::File::Mode::ReadWrite) || !local.SeekEnd())
+                return EndMerge(p);
+            MergeSegment(p, local, scratch);
+            continue;
+        }
+        if (!RunningAtOrBefore(p, p.bytesDone.load())) return;
+        plat::SleepMs(2);
+    }
+}
+
 void MergeSegment(CProject& p, plat::File& local, const SegmentScratch& scratch) {
     const std::string path = LocalPath(p.GetText(&ProjectSettings::folder), scratch.fileName);
-    if (!plat::FileExists(path)) return;
+    if (!plat::FileExists(path)) return EndMerge(p);
     const std::int64_t appended = plat::AppendFileRange(local, path, scratch.offset);
     if (appended > 0) p.bytesDone += appended;
+    EndMerge(p);
     if (appended >= 0) plat::RemoveFile(path);
 }
 

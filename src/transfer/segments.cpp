@@ -17,6 +17,10 @@ namespace ks {
 
 namespace {
 
+// Cutting a range that a connection is fetching costs what the server has
+// already sent past the cut; only a sizeable share of the file is worth that.
+constexpr std::int64_t kCutShare = 64;
+
 std::mutex& LauncherMu() {
     static std::mutex mu;
     return mu;
@@ -58,6 +62,12 @@ void DestroyWorkers(const std::vector<CProject*>& dead) {
     }
 }
 
+// Where the local file ends, or will end once the merge in progress is done.
+// List lock held.
+std::int64_t SplitFloor(CProject& p) {
+    return std::max(p.bytesDone.load(), p.segmentList.MergeReach());
+}
+
 void RemoveFiles(const std::string& folder, const std::vector<std::string>& names) {
     for (const std::string& n : names) plat::RemoveFile(LocalPath(folder, n));
 }
@@ -80,16 +90,30 @@ struct Walk {
     std::vector<CProject*> dead;
 };
 
+// A running segment that the main connection has reached but that has little
+// left to fetch is waited for rather than stopped: stopping it would throw
+// away what its server has already sent, and the main connection would fetch
+// the rest again.
+bool NearlyDone(const std::vector<std::unique_ptr<CSegment>>& nodes, std::size_t i,
+                std::int64_t T) {
+    const CSegment& n = *nodes[i];
+    const std::int64_t limit = i + 1 < nodes.size() ? nodes[i + 1]->start : T;
+    return limit - (n.start + n.bytesDone.load()) <= std::max(kMinSegmentBytes, T / kCutShare);
+}
+
 void WalkSegments(CProject& p, const std::string& name, std::int64_t P, SegmentScratch& scratch,
                   Walk& w) {
     SegmentList& list = p.segmentList;
+    const std::int64_t T = p.settings.totalSize.load();
     std::lock_guard<std::mutex> g(list.Mutex());
     ReclaimEnded(list, w.dead);
     const auto& nodes = list.Nodes();
     for (std::size_t i = 0; i < nodes.size();) {
         CSegment& node = *nodes[i];
         if (node.state.load() != SegmentState::Stopped) {
-            if (node.state.load() == SegmentState::Active && P >= node.start) AskStop(node);
+            if (node.state.load() == SegmentState::Active && P >= node.start &&
+                !NearlyDone(nodes, i, T))
+                AskStop(node);
             ++w.counted;
             ++i;
             continue;
@@ -102,6 +126,7 @@ void WalkSegments(CProject& p, const std::string& name, std::int64_t P, SegmentS
             if (mine && free && node.start <= P && P <= end) {
                 scratch.offset = P - node.start;
                 scratch.fileName = node.fileName;
+                list.SetMergeReach(end);
                 list.Remove(&node);
                 w.merge = true;
                 return;
@@ -155,7 +180,7 @@ std::int64_t ChooseSplitPoint(CProject& p) {
     std::int64_t a;
     {
         std::lock_guard<std::mutex> g(p.segmentList.Mutex());
-        a = p.segmentList.ChooseSplitPoint(p.bytesDone.load(), p.settings.totalSize.load(), noMore);
+        a = p.segmentList.ChooseSplitPoint(SplitFloor(p), p.settings.totalSize.load(), noMore);
     }
     if (noMore) p.noMoreSegments = true;
     return a;
@@ -195,14 +220,18 @@ std::unique_ptr<CProject> NewSegmentWorker(CProject& p, const ProjectSettings& s
 }
 
 // Picks the node for a new worker: a stopped one worth resuming, else a new one
-// at the split point. List lock held. Null when none is to be started.
-CSegment* PickNode(CProject& p, const ProjectSettings& s) {
+// at `even` (when not 0) or at the split point. List lock held. Null when none
+// is to be started.
+CSegment* PickNode(CProject& p, const ProjectSettings& s, std::int64_t even) {
     SegmentList& list = p.segmentList;
     const std::int64_t T = s.totalSize.load();
     if (CSegment* resumable = list.FindResumable(s.fileName, T))
         return resumable->fileName.empty() ? nullptr : resumable;
     bool noMore = false;
-    const std::int64_t a = list.ChooseSplitPoint(p.bytesDone.load(), T, noMore);
+    const std::int64_t a = even != 0
+                               ? even
+                               : list.ChooseSplitPoint(SplitFloor(p), T, noMore,
+                                                       std::max(kMinSegmentBytes, T / kCutShare));
     if (noMore || a == 0 || list.FindAt(a, s.fileName)) {
         p.noMoreSegments = true;
         return nullptr;
@@ -210,6 +239,19 @@ CSegment* PickNode(CProject& p, const ProjectSettings& s) {
     // Refused (nullptr) when another node already starts there.
     return list.Insert(
         std::make_unique<CSegment>(a, SegmentFileName(a, s.fileName), SegmentState::Active));
+}
+
+// The first segments of a fetch cut the rest into equal parts, so that
+// connections of equal speed finish together and none is cut short later.
+// List lock held.
+std::vector<std::int64_t> EvenSplits(CProject& p, std::int64_t T, int count) {
+    std::vector<std::int64_t> at;
+    const std::int64_t P = SplitFloor(p);
+    if (!p.segmentList.Empty() || count <= 1 || T <= P) return at;
+    const std::int64_t step = (T - P) / (count + 1);
+    if (step <= kMinSegmentBytes) return at;
+    for (int k = 1; k <= count; ++k) at.push_back(P + k * step);
+    return at;
 }
 
 }  // namespace
@@ -233,8 +275,10 @@ void StartSegments(CProject& p, int limit, const CSegment* ending, const std::st
         // workers to wait for, so none can slip in behind its back.
         if (p.stopRequested.load()) return;
         const int room = std::min(limit, s.segments.load() - Running(p.segmentList, ending));
+        const std::vector<std::int64_t> even = EvenSplits(p, s.totalSize.load(), room);
         while (static_cast<int>(workers.size()) < room) {
-            CSegment* node = PickNode(p, s);
+            const std::size_t k = workers.size();
+            CSegment* node = PickNode(p, s, k < even.size() ? even[k] : 0);
             if (!node) break;
             std::unique_ptr<CProject> w = NewSegmentWorker(p, s);
             node->stopAsked = false;
@@ -278,7 +322,9 @@ bool RanIntoNext(CProject& parent, const CSegment& served, const std::string& na
         if (node.get() == &served) {
             after = true;
         } else if (after && node->BelongsTo(name)) {
-            return node->start < reached;
+            // Reaching the next start exactly is the normal end of a segment
+            // whose request ended there.
+            return node->start <= reached;
         }
     }
     return false;
@@ -305,6 +351,16 @@ bool SegmentMustStop(CProject& w) {
         StartSegments(*parent, parent->settings.segments.load(), served,
                       w.GetText(&ProjectSettings::url));
     return true;
+}
+
+std::int64_t RangeLimit(CProject& p, std::int64_t from) {
+    CProject* owner = p.segmentWorker.load() ? p.parentProject : &p;
+    if (!owner || owner->settings.segments.load() <= 0) return 0;
+    const std::string name = owner->GetText(&ProjectSettings::fileName);
+    std::lock_guard<std::mutex> g(owner->segmentList.Mutex());
+    for (const auto& node : owner->segmentList.Nodes())
+        if (node->start > from && node->BelongsTo(name)) return node->start;
+    return 0;
 }
 
 bool AnySegmentActive(CProject& p) {

@@ -47,6 +47,17 @@ bool SegmentMustStop(CProject& worker);
 // segment file. A segment file that cannot be opened is left alone.
 void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& scratch);
 
+// Where a request starting at `from` should end (exclusive): the start of the
+// next segment of the file, which that segment fetches itself; for a segment
+// worker the next node after its own. 0 when nothing lies ahead. Asking for no more than this keeps
+// a server from sending bytes that are thrown away when the connection stops at that node.
+std::int64_t RangeLimit(CProject& project, std::int64_t from);
+
+// Before a request of the main connection: merges the segments that begin where
+// the local file ends, stopping a running one first and waiting for it, so that
+// the request starts past them.
+void MergeFront(CProject& project);
+
 // True while any segment of the project is transferring (false with segments 0).
 bool AnySegmentActive(CProject& project);
 // After a completed file: removes the stopped segments and their files; running

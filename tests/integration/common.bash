@@ -45,7 +45,7 @@ pid $pfx/nginx.pid;
 error_log $pfx/logs/error.log;
 events { worker_connections 256; }
 http {
-    log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range"';
+    log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range" \$msec \$request_time';
     access_log $NGINX_LOG bytes;
     client_body_temp_path $pfx/tmp;
     proxy_temp_path $pfx/tmp;
@@ -66,13 +66,15 @@ CONF
     wait_port "$NGINX_PORT" || { echo "nginx did not start:"; cat "$pfx/logs/stderr.log" "$pfx/logs/error.log"; return 1; }
 }
 
-# start_vsftpd ROOTDIR [MAX_RATE_BYTES] -> sets FTP_PORT. Anonymous read/write in ROOTDIR.
+# start_vsftpd ROOTDIR [MAX_RATE_BYTES] -> sets FTP_PORT, FTP_LOG (one line per
+# transfer with the bytes sent). Anonymous read/write in ROOTDIR.
 start_vsftpd() {
     local root=$1 rate=${2:-0}
     local dir="$KI_WORK/vsftpd-$RANDOM"
     mkdir -p "$dir/empty"
     chmod 755 "$root"
     FTP_PORT=$(free_port)
+    FTP_LOG="$dir/xfer.log"
     local pmin=$(( (FTP_PORT % 20000) + 30000 ))
     cat > "$dir/vsftpd.conf" <<CONF
 listen=YES
@@ -98,7 +100,8 @@ pasv_min_port=$pmin
 pasv_max_port=$((pmin + 200))
 max_per_ip=100
 max_clients=200
-xferlog_enable=NO
+xferlog_enable=YES
+vsftpd_log_file=$dir/xfer.log
 CONF
     # Without root, vsftpd can neither chroot nor switch users.
     if [ "$(id -u)" -ne 0 ]; then

@@ -22,7 +22,7 @@ check "interrupt leaves a partial file" test "$part" -gt 0 -a "$part" -lt 600000
 : > "$NGINX_LOG"
 run_cli 0 "resume after interrupt" "${K[@]}" get --quiet --dir "$W/down" "$H/large.bin"
 check "resumed file is byte-identical" same_file "$W/www/large.bin" "$W/down/large.bin"
-check "resume asked for the range from the partial length" grep -q "\"bytes=$part-\"" "$NGINX_LOG"
+check "resume asked for the range from the partial length" grep -q "\"bytes=$part-" "$NGINX_LOG"
 sent=$(awk '{s+=$4} END {print s+0}' "$NGINX_LOG")
 check "resume fetched only the missing bytes ($sent of $((60000000 - part)))" test "$sent" -le $((60000000 - part))
 

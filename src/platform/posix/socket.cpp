@@ -118,6 +118,8 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
             continue;
         }
         impl_->fd = fd;
+        if (receiveBuffer_ > 0)
+            setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer_, sizeof receiveBuffer_);
         if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
             lastError_ = SocketError::None;
             break;

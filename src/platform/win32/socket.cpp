@@ -144,6 +144,9 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
             closesocket(s);
             continue;
         }
+        if (receiveBuffer_ > 0)
+            setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer_),
+                       sizeof receiveBuffer_);
         SocketError result = SocketError::None;
         if (::connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0) {
             int e = WSAGetLastError();
