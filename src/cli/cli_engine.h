@@ -55,6 +55,7 @@ void InstallInterruptHandler();
 bool Interrupted();
 
 bool StderrIsTerminal();
+bool StdinIsTerminal();
 int TerminalWidth();
 
 }  // namespace ks::cli
