@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "projects/project_store.h"
 #include "search/engine_defs.h"
+#include "search/new_search.h"
 #include "search/search_worker.h"
 
 namespace ks::cli {
@@ -54,35 +55,25 @@ int RunSearchCommand(const CliArgs& a) {
     hooks.askEngineUpdate = AskOnTerminal;
     SetSearchHooks(hooks);
 
-    const std::string data = SearchDataFolder();
-    plat::MakeDirs(data);
-    // Numbered like a project, so two searches never share their pages.
-    const std::int64_t number = NewProjectNumber(data, {".html", "i.html"});
-    ProjectSettings s;
-    s.position = e.queue->CountRows();
-    s.url = a.keywords;
-    s.seqFrom = a.category - 1;
-    s.seqTo = a.method;
-    s.kind = std::int32_t(ProjectKind::Search);
-    s.autoMirror = a.copies ? 1 : 0;
-    s.pingFastest = IniNamesEqual(defs.Read("Options", "images", "no"), "yes") ? 1 : 0;
-    s.segments = 0;
-    s.folder = data;
-    s.fileName = std::to_string(number) + "i.html";
-    std::unique_ptr<CProject> p = CreateProject(s, true, e.programFolder);
+    NewSearch n;
+    n.keywords = a.keywords;
+    n.category = a.category - 1;
+    n.method = a.method;
+    n.copies = a.copies;
+    n.images = IniNamesEqual(defs.Read("Options", "images", "no"), "yes");
+    std::unique_ptr<CProject> p = CreateSearchProject(n, e.programFolder, e.queue->CountRows());
     if (!p) {
         Complain("can't create the project in " + e.programFolder);
         return kExitError;
     }
-    p->SetText(&ProjectSettings::segmentFile, std::to_string(number) + ".html");
-    SaveProject(*p);
     std::string history = LoadHistory(plat::JoinPath(e.programFolder, kSearchHistoryFile));
     AddToHistory(history, a.keywords);
     SaveHistory(plat::JoinPath(e.programFolder, kSearchHistoryFile), history);
 
     CProject* raw = p.get();
     const std::size_t row = e.queue->AppendProject(p.release());
-    const std::string page = plat::JoinPath(data, raw->GetText(&ProjectSettings::segmentFile));
+    const std::string page = plat::JoinPath(raw->GetText(&ProjectSettings::folder),
+                                            raw->GetText(&ProjectSettings::segmentFile));
     e.queue->Start(row);
     std::size_t shown = 0;
     bool interrupted = false;

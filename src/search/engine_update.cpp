@@ -44,7 +44,7 @@ EngineUpdateFlags& GlobalEngineUpdateFlags() {
 
 bool EngineUpdateDue(const EngineDefs& defs, std::int64_t now) {
     if (IniNamesEqual(defs.Read(kOptions, "skipupdate", "no"), "yes")) return false;
-    const std::int64_t last = IniNumber(defs.Read(kOptions, "last", "0"));
+    const std::int64_t last = IniNumber64(defs.Read(kOptions, "last", "0"));
     return !(now > last && now - last < kEngineUpdatePeriod);
 }
 

@@ -133,10 +133,9 @@ EnginePhaseResult RunEnginePhase(CProject& project, const EngineDefs& defs,
     int next = 1, launchedWithQuery = 0;
     bool allLaunched = false;
     for (;;) {
-        NotifyRow(project, StatusEvent::Searching);
         const bool stop = project.stopRequested.load();
         std::string running;
-        int runningCount = 0;
+        int runningCount = 0, runningWithQuery = 0;
         for (auto it = queries.begin(); it != queries.end();) {
             EngineQuery& q = **it;
             const EngineDef engine = defs.Engine(plan.category, q.engine);
@@ -150,11 +149,15 @@ EnginePhaseResult RunEnginePhase(CProject& project, const EngineDefs& defs,
             }
             if (stop) q.slot.Cancel();
             ++runningCount;
+            if (q.withQuery) ++runningWithQuery;
             running += name + ":  ...searching...\r\n";
             ++it;
         }
         project.SetSearchStatus(finished, running);
-        project.settings.savedProgress = launchedWithQuery - runningCount;
+        // Engines without a query finish at once and never counted as launched,
+        // so they do not count as running either: progress stays within 0..total.
+        project.settings.savedProgress = launchedWithQuery - runningWithQuery;
+        NotifyRow(project, StatusEvent::Searching);
         if (runningCount < plan.maxThread && !allLaunched && !stop) {
             auto q = std::make_unique<EngineQuery>();
             q->engine = next;
