@@ -148,6 +148,10 @@ struct Settings {
 
     std::string programFolder;  // P, given to Load
     std::string iniPath;        // the file Load read and Save writes
+    // The per-installation key that unscrambles the profile's passwords (from
+    // the registry, see registry_values.h). Not in the file; the caller sets it
+    // before Publish. Without it, proxy passwords publish empty.
+    std::string installKey;
 
     // The record as a missing settings file gives it (no file is touched).
     static Settings Defaults(const std::string& programFolder);
@@ -182,8 +186,9 @@ struct Settings {
     void LoadConnectionProfile(const IniDocument& ini);
 
     // Hands the values workers read (retry wait, time-out, keep-alive
-    // interval, external program, capture list, program folder) to
-    // GlobalRuntime(). Call after Load and after every change of those.
+    // interval, external program, capture list, program folder, the current
+    // connection's proxies) to GlobalRuntime(). Call after Load and after
+    // every change of those; the next transfer started uses them.
     void Publish() const;
 };
 
