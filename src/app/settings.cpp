@@ -111,7 +111,7 @@ void ConnectionProfile::Save(IniFile& ini) const {
               });
 }
 
-std::string Settings::CurrentConnectionFor(const DialUp& d) {
+std::string Settings::CurrentConnectionFor(const DialUpSettings& d) {
     if (!d.use) return "LAN Settings";
     return d.entries.empty() ? "Lan Settings" : d.entries.front();
 }
