@@ -4,6 +4,7 @@
 #include <windows.h>
 // clang-format off
 #include <ras.h>
+#include <raserror.h>
 // clang-format on
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 
 namespace ks::plat {
 namespace {
+
+using EntryName = RASENTRYNAMEA;  // a macro for "struct tag...", unusable in expressions
 
 std::mutex g_mu;
 RasNotify g_notify;
@@ -37,12 +40,12 @@ void CopyField(char (&dst)[N], const std::string& src) {
 class Win32Ras : public RasApi {
   public:
     std::vector<std::string> Entries() override {
-        std::vector<RASENTRYNAMEA> names(1);
+        std::vector<EntryName> names(1);
         names[0].dwSize = sizeof(RASENTRYNAMEA);
         DWORD bytes = sizeof(RASENTRYNAMEA), count = 0;
         DWORD r = RasEnumEntriesA(nullptr, nullptr, names.data(), &bytes, &count);
         if (r == ERROR_BUFFER_TOO_SMALL) {
-            names.assign(bytes / sizeof(RASENTRYNAMEA) + 1, RASENTRYNAMEA{});
+            names.assign(bytes / sizeof(EntryName) + 1, EntryName{});
             names[0].dwSize = sizeof(RASENTRYNAMEA);
             bytes = DWORD(names.size() * sizeof(RASENTRYNAMEA));
             r = RasEnumEntriesA(nullptr, nullptr, names.data(), &bytes, &count);
