@@ -23,9 +23,12 @@ enum class SegmentState : std::uint32_t { New = 0, Active = 1, Stopped = 2 };
 
 // The smallest remainder worth a new segment.
 inline constexpr std::int64_t kMinSegmentBytes = 100000;
+// No file is this large (2^60 bytes). A stored offset or size beyond it is
+// damage, and refusing it at the reader keeps every sum of two offsets in range.
+inline constexpr std::int64_t kMaxPlausibleOffset = std::int64_t(1) << 60;
 
 class CSegment {
-public:
+  public:
     CSegment(std::int64_t start, std::string fileName, SegmentState state,
              std::int64_t bytesDone = 0);
     virtual ~CSegment();
@@ -44,7 +47,7 @@ public:
 };
 
 class SegmentList {
-public:
+  public:
     SegmentList();
     ~SegmentList();
     SegmentList(const SegmentList&) = delete;
@@ -78,7 +81,7 @@ public:
     std::int64_t ChooseSplitPoint(std::int64_t bytesDone, std::int64_t totalSize,
                                   bool& noMore) const;
 
-private:
+  private:
     mutable std::mutex mu_;
     std::vector<std::unique_ptr<CSegment>> nodes_;
 };
