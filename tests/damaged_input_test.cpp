@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "projects/project_store.h"
 #include "support/temp_dir.h"
+#include "transfer/http_headers.h"
 #include "transfer/url.h"
 
 using namespace ks;
@@ -45,9 +46,9 @@ TEST(DamagedInput, ProjectFileNumbersTakeOneSignOnly) {
         {"+7", 7, 7},
         {"12abc", 12, 12},
         {"4294979641", 4294979641, kI32Max},
-        {"-9223372036854775808", -kMaxPlausibleOffset, kI32Min},
-        {"99999999999999999999999", kMaxPlausibleOffset, kI32Max},
-        {"1152921504606846977", kMaxPlausibleOffset, kI32Max},
+        {"-9223372036854775808", -plat::kMaxPlausibleOffset, kI32Min},
+        {"99999999999999999999999", plat::kMaxPlausibleOffset, kI32Max},
+        {"1152921504606846977", plat::kMaxPlausibleOffset, kI32Max},
     };
     for (const Case& c : cases) {
         ProjectSettings s = ParseProjectFile(ProjectFileWith(c.text));
@@ -78,7 +79,7 @@ TEST(DamagedInput, SegmentListStartsBeyondAnyFileAreRefused) {
         s.fileName = "f.zip";
         s.folder = dir.path();
         s.segments = 4;
-        s.totalSize = kMaxPlausibleOffset;
+        s.totalSize = plat::kMaxPlausibleOffset;
         auto p = CreateProject(s, true, dir.path());
         ASSERT_TRUE(plat::WriteFileAtomic(dir.File(c.name), std::string(10, 'x')));
         ASSERT_TRUE(plat::WriteFileAtomic(p->GetText(&ProjectSettings::segmentFile),
@@ -91,11 +92,38 @@ TEST(DamagedInput, SegmentListStartsBeyondAnyFileAreRefused) {
         // Whatever was kept, the arithmetic on it stays in range (UBSan
         // watches these).
         bool noMore = false;
-        for (std::int64_t total : {std::int64_t(0), kMaxPlausibleOffset, -kMaxPlausibleOffset}) {
+        for (std::int64_t total :
+             {std::int64_t(0), plat::kMaxPlausibleOffset, -plat::kMaxPlausibleOffset}) {
             r.segmentList.FindResumable("f.zip", total);
-            r.segmentList.ChooseSplitPoint(-kMaxPlausibleOffset, total, noMore);
-            r.segmentList.ChooseSplitPoint(kMaxPlausibleOffset, total, noMore);
+            r.segmentList.ChooseSplitPoint(-plat::kMaxPlausibleOffset, total, noMore);
+            r.segmentList.ChooseSplitPoint(plat::kMaxPlausibleOffset, total, noMore);
         }
+    }
+}
+
+TEST(DamagedInput, ServerLengthsBeyondAnyFileAreUnreadable) {
+    // A resume adds the announced length to what is on disk: an absurd length
+    // must read as none rather than overflow that sum.
+    struct Case {
+        const char* header;
+        std::int64_t length, rangeStart, rangeTotal;
+    } cases[] = {
+        {"Content-Length: 1152921504606846976\r\n", plat::kMaxPlausibleOffset, -1, -1},
+        {"Content-Length: 1152921504606846977\r\n", 0, -1, -1},
+        {"Content-Length: 9223372036854775799\r\n", 0, -1, -1},
+        {"Content-Range: bytes 0-1152921504606846975/1152921504606846976\r\n",
+         plat::kMaxPlausibleOffset, 0, plat::kMaxPlausibleOffset},
+        {"Content-Range: bytes 0-9223372036854775798/9223372036854775799\r\n", 0, -1, -1},
+        {"Content-Range: bytes 9223372036854775798-9223372036854775798/*\r\n", 0, -1, -1},
+        {"Content-Range: bytes */9223372036854775799\r\n", 0, -1, -1},
+    };
+    for (const Case& c : cases) {
+        HttpHeaders h;
+        h.headerBlock = std::string("HTTP/1.1 206 Partial\r\n") + c.header + "\r\n";
+        ParseHeaders(h);
+        EXPECT_EQ(h.contentLength, c.length) << c.header;
+        EXPECT_EQ(h.rangeStart, c.rangeStart) << c.header;
+        EXPECT_EQ(h.rangeTotal, c.rangeTotal) << c.header;
     }
 }
 

@@ -40,7 +40,7 @@ std::int64_t LeadingNumber(std::string_view s) {
 
 // A stored offset or size, kept within what any file can hold.
 std::int64_t LeadingOffset(std::string_view s) {
-    return std::clamp(LeadingNumber(s), -kMaxPlausibleOffset, kMaxPlausibleOffset);
+    return std::clamp(LeadingNumber(s), -plat::kMaxPlausibleOffset, plat::kMaxPlausibleOffset);
 }
 
 std::int32_t LeadingInt32(std::string_view s) {
@@ -115,7 +115,8 @@ void ReadSegmentFile(CProject& p) {
         if (!IsPlainName(line)) continue;
         auto size = plat::FileSize(plat::JoinPath(s.folder, line));
         std::int64_t start = LeadingNumber(line);
-        if (!size || start < 0 || start > kMaxPlausibleOffset || *size > kMaxPlausibleOffset)
+        if (!size || start < 0 || start > plat::kMaxPlausibleOffset ||
+            *size > plat::kMaxPlausibleOffset)
             continue;
         p.segmentList.Insert(std::make_unique<CSegment>(start, line, SegmentState::Stopped, *size));
     }

@@ -23,9 +23,6 @@ enum class SegmentState : std::uint32_t { New = 0, Active = 1, Stopped = 2 };
 
 // The smallest remainder worth a new segment.
 inline constexpr std::int64_t kMinSegmentBytes = 100000;
-// No file is this large (2^60 bytes). A stored offset or size beyond it is
-// damage, and refusing it at the reader keeps every sum of two offsets in range.
-inline constexpr std::int64_t kMaxPlausibleOffset = std::int64_t(1) << 60;
 
 class CSegment {
   public:
