@@ -73,6 +73,7 @@ class CMainFrame : public QueueHost {
     void CmdHelp();
     void CmdClearHistory();
     void CmdTransferOptions();
+    void CmdSearchSettings();
     void CmdShowDrop();
     void CmdHideDrop();
 
