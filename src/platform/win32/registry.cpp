@@ -5,12 +5,6 @@
 
 #include <vector>
 
-// windows.h maps these names to their ANSI functions; the seam's own
-// functions of the same names must keep theirs, or portable callers (which
-// never see windows.h) would find no definition.
-#undef RegCreateKey
-#undef RegDeleteKey
-
 namespace ks::plat {
 namespace {
 
