@@ -85,6 +85,10 @@ void Fail(const char* file, int line, const std::string& what) {
 bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
+        // Messages keep flowing: the program may be waiting on a window of
+        // this thread (a DDE conversation the test holds, an OLE drag).
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
         if (pred()) return true;
         if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
         Sleep(20);
@@ -188,7 +192,9 @@ int App::Exit(int timeoutMs) {
     if (!process_) return -1;
     Command(57665);
     DWORD code = 0xFFFFFFFF;
-    if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -1;
+    // Pumping: on its way out the program may talk DDE to this thread's windows.
+    if (!WaitUntil([this] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, timeoutMs))
+        return -1;
     GetExitCodeProcess(process_, &code);
     CloseHandle(process_);
     process_ = nullptr;
@@ -470,6 +476,9 @@ std::string ArtifactsFolder() {
 
 int main(int argc, char** argv) {
     SetUnhandledExceptionFilter(guitest::Crashed);
+    // "--load DLL": a stand-in host process for a DLL (copied under the name
+    // of the host being played); 0 when the DLL agreed to load.
+    if (argc == 3 && std::string(argv[1]) == "--load") return LoadLibraryA(argv[2]) ? 0 : 7;
     // The program refuses to start without its registry key (installers make it).
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrune", 0, nullptr, 0, KEY_ALL_ACCESS,
