@@ -437,7 +437,7 @@ TEST_F(Segments, FirstSegmentsCutTheRestIntoEqualParts) {
 }
 
 TEST_F(Segments, ReachedSegmentIsStoppedOnlyWhenMuchIsLeft) {
-    // With 64 MiB, cutting is worth it above 1 MiB left.
+    // With 64 MiB, cutting is worth it above 8 MiB left.
     const std::int64_t T = 64 << 20, start = 32 << 20;
     p.settings.totalSize = T;
     p.settings.segments = 0;
@@ -447,8 +447,8 @@ TEST_F(Segments, ReachedSegmentIsStoppedOnlyWhenMuchIsLeft) {
         bool asked;
     } cases[] = {
         {"just started: stopped", 0, true},
-        {"more than 1 MiB left: stopped", T - start - (1 << 20) - 1, true},
-        {"1 MiB left: waited for", T - start - (1 << 20), false},
+        {"more than 8 MiB left: stopped", T - start - (8 << 20) - 1, true},
+        {"8 MiB left: waited for", T - start - (8 << 20), false},
         {"done: waited for", T - start, false},
     };
     for (const Case& c : cases) {

@@ -18,8 +18,14 @@ namespace ks {
 namespace {
 
 // Cutting a range that a connection is fetching costs what the server has
-// already sent past the cut; only a sizeable share of the file is worth that.
+// already sent past the cut (a server may run megabytes ahead of a young
+// connection); only a sizeable piece of the file is worth that.
 constexpr std::int64_t kCutShare = 64;
+constexpr std::int64_t kMinCut = 8 << 20;
+
+std::int64_t CutFloor(std::int64_t total) {
+    return std::max({kMinSegmentBytes, total / kCutShare, std::min(kMinCut, total / 8)});
+}
 
 std::mutex& LauncherMu() {
     static std::mutex mu;
@@ -98,7 +104,7 @@ bool NearlyDone(const std::vector<std::unique_ptr<CSegment>>& nodes, std::size_t
                 std::int64_t T) {
     const CSegment& n = *nodes[i];
     const std::int64_t limit = i + 1 < nodes.size() ? nodes[i + 1]->start : T;
-    return limit - (n.start + n.bytesDone.load()) <= std::max(kMinSegmentBytes, T / kCutShare);
+    return limit - (n.start + n.bytesDone.load()) <= CutFloor(T);
 }
 
 void WalkSegments(CProject& p, const std::string& name, std::int64_t P, SegmentScratch& scratch,
@@ -228,10 +234,8 @@ CSegment* PickNode(CProject& p, const ProjectSettings& s, std::int64_t even) {
     if (CSegment* resumable = list.FindResumable(s.fileName, T))
         return resumable->fileName.empty() ? nullptr : resumable;
     bool noMore = false;
-    const std::int64_t a = even != 0
-                               ? even
-                               : list.ChooseSplitPoint(SplitFloor(p), T, noMore,
-                                                       std::max(kMinSegmentBytes, T / kCutShare));
+    const std::int64_t a =
+        even != 0 ? even : list.ChooseSplitPoint(SplitFloor(p), T, noMore, CutFloor(T));
     if (noMore || a == 0 || list.FindAt(a, s.fileName)) {
         p.noMoreSegments = true;
         return nullptr;
