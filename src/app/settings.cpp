@@ -6,7 +6,7 @@
 #include <climits>
 #include <functional>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "app/settings_keys.h"
 #include "platform/files.h"
 

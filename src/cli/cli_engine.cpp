@@ -5,7 +5,7 @@
 #include "app/paths.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
-#include "projects/worker_threads.h"
+#include "base/worker_threads.h"
 
 namespace ks::cli {
 

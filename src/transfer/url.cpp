@@ -6,7 +6,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 namespace ks {

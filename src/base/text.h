@@ -30,4 +30,11 @@ inline std::string WithoutLineBreaks(std::string_view s) {
     return out;
 }
 
+// A bare file name: nothing that could lead a path joined from it (and later
+// deleted) out of its folder.
+inline bool IsPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of("/\\") == std::string_view::npos;
+}
+
 }  // namespace ks
