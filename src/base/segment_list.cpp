@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "transfer/url.h"
+#include "base/text.h"
 
 namespace ks {
 
