@@ -13,6 +13,8 @@ CASES=(
     "transfer/a.cpp|base/project.h|0"
     "projects/a.cpp|transfer/segments.h|0"
     "app/a.cpp|projects/queue.h|1"
+    "app/a.cpp|connection/dialup.h|0"
+    "connection/a.cpp|app/settings.h|1"
     "projects/a.h|cli/cli_engine.h|1"
     "projects/a.cpp|projects/win32/project_view.h|1"
     "dialogs/a.cpp|app/win32/main_frame.h|1"
