@@ -57,6 +57,7 @@ std::string AbsolutePath(const std::string& path);
 using plat::InstallInterruptHandler;
 using plat::Interrupted;
 using plat::StderrIsTerminal;
+using plat::StdinIsTerminal;
 using plat::TerminalWidth;
 
 }  // namespace ks::cli

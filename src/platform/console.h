@@ -9,6 +9,7 @@ void InstallInterruptHandler();
 bool Interrupted();
 
 bool StderrIsTerminal();
+bool StdinIsTerminal();
 int TerminalWidth();
 
 }  // namespace ks::plat
