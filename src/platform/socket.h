@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,10 @@ namespace ks::plat {
 
 // Must be called once per process before the first socket (Windows: WSAStartup).
 bool SocketLayerInit();
+
+// Tests: runs before every host-name lookup, on the lookup's own thread (a
+// hook that blocks stands for a name server that does not answer).
+void SetLookupHookForTests(std::function<void(const std::string& host)> hook);
 
 enum class SocketError {
     None,

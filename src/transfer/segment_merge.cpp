@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 
+#include "base/project.h"
 #include "platform/clock.h"
-#include "projects/project.h"
 #include "transfer/segments.h"
 #include "transfer/url.h"
 
