@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string_view>
+#include <unordered_map>
 
 #include "base/checkpoint.h"
 #include "base/list_file.h"
@@ -26,6 +28,51 @@ constexpr int kProjectFileLines = 22;
 
 std::string Clean(std::string_view s) {
     return WithoutLineBreaks(s);
+}
+
+// What this process last read from or wrote to each project file. A save that
+// would write the same bytes again writes nothing: a command that changes
+// nothing must not rewrite thousands of files, nor an exit the projects that
+// did not change.
+class KnownContents {
+  public:
+    bool Same(const std::string& path, const std::string& text) {
+        {
+            std::lock_guard<std::mutex> g(mu_);
+            auto it = text_.find(path);
+            if (it == text_.end() || it->second != text) return false;
+        }
+        return plat::FileExists(path);
+    }
+    void Remember(const std::string& path, std::string text) {
+        std::lock_guard<std::mutex> g(mu_);
+        text_[path] = std::move(text);
+    }
+
+  private:
+    std::mutex mu_;
+    std::unordered_map<std::string, std::string> text_;
+};
+
+KnownContents& Known() {
+    static KnownContents known;
+    return known;
+}
+
+bool WriteIfChanged(const std::string& path, const std::string& text) {
+    if (Known().Same(path, text)) return true;
+    if (!plat::WriteFileAtomic(path, text)) return false;
+    Known().Remember(path, text);
+    return true;
+}
+
+bool WriteListIfChanged(const std::string& path, const std::vector<std::string>& entries) {
+    std::string text;
+    for (const std::string& e : entries) {
+        text += Clean(e);
+        text += '\n';
+    }
+    return WriteIfChanged(path, text);
 }
 
 // The decimal number at the start of s (blanks and one sign allowed before
@@ -85,6 +132,7 @@ void ReadSegmentFile(CProject& p) {
     if (s.segments <= 0 || s.segmentFile.empty() || s.Kind() == ProjectKind::Search) return;
     std::string text;
     if (!ReadBounded(s.segmentFile, kListFileMax, text)) return;
+    Known().Remember(s.segmentFile, text);
     std::lock_guard<std::mutex> g(p.segmentList.Mutex());
     for (const std::string& line : TextLines(text)) {
         if (!IsPlainName(line)) continue;
@@ -111,6 +159,25 @@ std::vector<std::string> SegmentNames(CProject& p) {
         if (std::none_of(names.begin(), names.end(), same)) names.push_back(node->fileName);
     }
     return names;
+}
+
+// Numbers continue from the highest one handed out or found on disk, so that
+// making a project costs one file check rather than a scan up from the clock.
+std::mutex& NumbersMu() {
+    static std::mutex mu;
+    return mu;
+}
+std::map<std::string, std::int64_t>& NextNumbers() {
+    static std::map<std::string, std::int64_t> next;
+    return next;
+}
+
+void NoteProjectNumber(const std::string& dir, const std::string& fileName) {
+    const std::int64_t n = LeadingNumber(fileName);
+    if (n <= 0 || n == std::numeric_limits<std::int64_t>::max()) return;
+    std::lock_guard<std::mutex> g(NumbersMu());
+    std::int64_t& next = NextNumbers()[dir];
+    next = std::max(next, n + 1);
 }
 
 // The .mir name is handed out on the first save that needs it; the check and
@@ -145,10 +212,10 @@ std::string ProjectsFolder(const std::string& programFolder) {
 
 std::int64_t NewProjectNumber(const std::string& projectsDir,
                               const std::vector<std::string>& exts) {
-    static std::mutex mu;
     static std::set<std::string> handedOut;
-    std::lock_guard<std::mutex> g(mu);
-    for (std::int64_t n = plat::NowSeconds();; ++n) {
+    std::lock_guard<std::mutex> g(NumbersMu());
+    std::int64_t& next = NextNumbers()[projectsDir];
+    for (std::int64_t n = std::max(plat::NowSeconds(), next);; ++n) {
         bool taken = false;
         for (const std::string& ext : exts) {
             std::string path = NumberedName(projectsDir, n, ext.c_str());
@@ -157,6 +224,7 @@ std::int64_t NewProjectNumber(const std::string& projectsDir,
         if (taken) continue;
         for (const std::string& ext : exts)
             handedOut.insert(NumberedName(projectsDir, n, ext.c_str()));
+        next = n + 1;
         return n;
     }
 }
@@ -230,18 +298,16 @@ bool SaveProject(CProject& p) {
     ProjectSettings s = p.Snapshot();
     std::int64_t line8 =
         s.Kind() == ProjectKind::Search ? s.savedProgress.load() : p.bytesDone.load();
-    if (s.projectFile.empty() ||
-        !plat::WriteFileAtomic(s.projectFile, FormatProjectFile(s, line8))) {
+    if (s.projectFile.empty() || !WriteIfChanged(s.projectFile, FormatProjectFile(s, line8)))
         return false;
-    }
     // A search's segmentFile is its results page: never overwrite it with a list.
     if (s.segments > 0 && !s.segmentFile.empty() && s.Kind() != ProjectKind::Search) {
-        WriteList(s.segmentFile, SegmentNames(p));
+        WriteListIfChanged(s.segmentFile, SegmentNames(p));
     }
     if (s.Kind() == ProjectKind::Download) {
         std::string mir = EnsureMirrorFile(p, plat::DirName(s.projectFile));
         std::vector<std::string> mirrors = p.Mirrors();
-        if (!mirrors.empty() && s.segments > 0) WriteList(mir, mirrors);
+        if (!mirrors.empty() && s.segments > 0) WriteListIfChanged(mir, mirrors);
     }
     return true;
 }
@@ -256,6 +322,8 @@ std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFo
         std::string path = plat::JoinPath(dir, name);
         std::string text;
         if (!ReadBounded(path, kProjectFileMax, text)) continue;
+        NoteProjectNumber(dir, name);
+        Known().Remember(path, text);
         ProjectSettings s = ParseProjectFile(text);
         s.projectFile = path;
         s.ownerList = ownerList;
