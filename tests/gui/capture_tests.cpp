@@ -655,6 +655,12 @@ GUI_TEST(options_dialog_switches_capture_and_the_browser_helper_entry) {
                  {IDC_OPT_CAPTURE_IE, true},
                  {IDC_OPT_CAPTURE_NETSCAPE, false}};
     for (const auto& b : boxes) CHECK_EQ(IsDlgButtonChecked(dlg, b.id) == BST_CHECKED, b.checked);
+    // Its buttons open the other settings dialogs over it.
+    Click(dlg, "Search Settings...");
+    HWND search = FindDialog(app.Pid(), "Search Settings");
+    CHECK(search && GetWindow(search, GW_OWNER) == dlg);
+    if (search) Click(search, "Cancel");
+    CHECK(WaitUntil([&] { return !search || !IsWindow(search); }));
     for (const auto& b : boxes)
         if (b.id != IDC_OPT_CAPTURE_NETSCAPE) ClickId(dlg, b.id);  // flip three
     Click(dlg, "OK");
