@@ -1,12 +1,12 @@
 // "Search": keywords, category and method of a search, and the live status of
 // a running one.
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "dialog_ids.h"
 #include "dialogs/capture_suspend.h"
 #include "dialogs/common_controls.h"
 #include "dialogs/dialog_base.h"
 #include "dialogs/search_dialogs.h"
-#include "projects/project.h"
+#include "base/project.h"
 #include "search/engine_defs.h"
 
 namespace ks {

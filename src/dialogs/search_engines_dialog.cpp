@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "dialog_ids.h"
 #include "dialogs/dialog_base.h"
 #include "dialogs/search_dialogs.h"

@@ -12,8 +12,8 @@
 #include "app/shell_text.h"
 #include "app/version.h"
 #include "app/win32/about_box.h"
-#include "app/win32/win_util.h"
 #include "capture/capture_rules.h"
+#include "dialogs/win_util.h"
 #include "dialogs/dialogs.h"
 #include "platform/files.h"
 #undef PlaySound  // the queue host method of that name

@@ -1,6 +1,6 @@
 #include "app/win32/search_commands.h"
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "dialogs/search_dialogs.h"
 #include "platform/process.h"
 #include "projects/project_store.h"

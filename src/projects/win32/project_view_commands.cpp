@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "projects/project_store.h"
