@@ -26,7 +26,7 @@
 #include "dialogs/folder_chooser.h"
 #include "dialogs/list_file_urls.h"
 #include "dialogs/search_dialogs.h"
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace {
 
