@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "projects/project_store.h"
 #include "support/temp_dir.h"
+#include "transfer/ftp_listing.h"
 #include "transfer/http_headers.h"
 #include "transfer/url.h"
 
@@ -124,6 +125,46 @@ TEST(DamagedInput, ServerLengthsBeyondAnyFileAreUnreadable) {
         EXPECT_EQ(h.contentLength, c.length) << c.header;
         EXPECT_EQ(h.rangeStart, c.rangeStart) << c.header;
         EXPECT_EQ(h.rangeTotal, c.rangeTotal) << c.header;
+    }
+}
+
+TEST(DamagedInput, SegmentListNamesThatASaveWouldChangeAreRefused) {
+    // The list is written back with line breaks removed; a name holding one
+    // would then name another file, and its segment's bytes would be lost.
+    const char* const names[] = {"7_f\r.zip", "8_f.zip\r9_f.zip"};
+    for (const char* name : names) {
+        ks::test::TempDir dir;
+        // Windows refuses such names outright: nothing to read there.
+        if (!plat::WriteFileAtomic(dir.File(name), "xyz")) continue;
+        ProjectSettings s;
+        s.url = "http://h/f.zip";
+        s.fileName = "f.zip";
+        s.folder = dir.path();
+        s.segments = 4;
+        auto p = CreateProject(s, true, dir.path());
+        const std::string cac = p->GetText(&ProjectSettings::segmentFile);
+        ASSERT_TRUE(plat::WriteFileAtomic(cac, std::string(name) + "\n"));
+        auto loaded = LoadProjects(dir.path());
+        ASSERT_EQ(loaded.size(), 1u);
+        std::lock_guard<std::mutex> g(loaded[0]->segmentList.Mutex());
+        EXPECT_TRUE(loaded[0]->segmentList.Empty()) << name;
+    }
+}
+
+TEST(DamagedInput, ListingSizesBeyondAnyFileAreNoSize) {
+    struct Case {
+        const char* listing;
+        std::int64_t size;
+    } cases[] = {
+        {"-rw-r--r-- 1 ftp ftp 1152921504606846976 Jan 01 12:00 big.iso",
+         plat::kMaxPlausibleOffset},
+        {"-rw-r--r-- 1 ftp ftp 1152921504606846977 Jan 01 12:00 big.iso", 0},
+        {"-rw-r--r-- 1 ftp ftp 9223372036854775807 Jan 01 12:00 big.iso", 0},
+        {"12-31-2001  01:00AM  9223372036854775807 big.iso", 0},
+        {"odd 1 9223372036854775807 2 big.iso", 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ListingRemoteSize(c.listing, "/pub/big.iso"), c.size) << c.listing;
     }
 }
 

@@ -97,10 +97,12 @@ std::string NumberedName(const std::string& dir, std::int64_t n, const char* ext
 }
 
 // A name from a .cac line is joined to the download folder and may later be
-// deleted, so it has to stay inside that folder.
+// deleted, so it has to stay inside that folder. It must also name that one
+// file: a NUL would cut the path short, and a line break would not survive
+// the next save of the list.
 bool IsPlainName(const std::string& name) {
     if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of("/\\") == std::string::npos;
+    return name.find_first_of(std::string_view("/\\\0\r\n", 5)) == std::string::npos;
 }
 
 // Segment files listed in the .cac file that still exist, as Stopped nodes.
