@@ -8,6 +8,7 @@
 #include "app/ini_store.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
+#include "search/extract.h"
 #include "support/temp_dir.h"
 #include "transfer/ftp_listing.h"
 #include "transfer/http_headers.h"
@@ -218,10 +219,9 @@ TEST(DamagedInput, IniKeysThatWouldReadBackAsSomethingElseAreRefused) {
 
 TEST(DamagedInput, IniByteOrderMarkBehindBlanksReadsAsAtTheStart) {
     const char* const files[] = {
-        "\xEF\xBB\xBF[S]\r\nk=v\r\n",
-        "  \xEF\xBB\xBF[S]\r\nk=v\r\n",
-        "\r\n\t\n\xEF\xBB\xBF[S]\nk=v",
-        " \xEF\xBB\xBF  [S]\nk=v",
+        "\xEF\xBB\xBF[S]\r\nk=v\r\n",           "  \xEF\xBB\xBF[S]\r\nk=v\r\n",
+        "\r\n\t\n\xEF\xBB\xBF[S]\nk=v",         " \xEF\xBB\xBF  [S]\nk=v",
+        "\xEF\xBB\xBF\r\n\xEF\xBB\xBF[S]\nk=v",
     };
     for (const char* text : files) {
         IniDocument first;
@@ -231,5 +231,32 @@ TEST(DamagedInput, IniByteOrderMarkBehindBlanksReadsAsAtTheStart) {
         ASSERT_TRUE(second.Parse(first.Serialize()));
         EXPECT_EQ(second.Get("S", "k"), "v") << text;
         EXPECT_EQ(second.Serialize(), first.Serialize()) << text;
+    }
+}
+
+TEST(DamagedInput, ANumberedLinkEndsAtALineBreak) {
+    // Hits are lines of the results file: an address holding a line break
+    // would split its hit and plant the rest as another.
+    EngineDef e;
+    e.section = "E";
+    e.enabled = true;
+    e.s1 = "<li>";
+    e.s2 = "</li>";
+    e.t1 = "</a>";
+    e.t2 = "<br>";
+    e.linkNumber = 1;
+    struct Case {
+        const char* record;
+        const char* want;
+    } cases[] = {
+        {"<li><a href=http://h.org/a.zip\nhttp://evil.org/b.zip>A</a><br></li>",
+         "http://h.org/a.zip||A||||\n"},
+        {"<li><a href=\"http://h.org/c.zip\r\n\">C</a><br></li>", "http://h.org/c.zip||C||||\n"},
+    };
+    for (const Case& c : cases) {
+        ExtractContext ctx;
+        ctx.engine = &e;
+        ctx.types = "zip";
+        EXPECT_EQ(ExtractHits(c.record, ctx), c.want) << c.record;
     }
 }
