@@ -49,14 +49,6 @@ bool IsAbsolute(std::string_view lowerUrl) {
            StartsWith(lowerUrl, kFtp);
 }
 
-void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
-    std::size_t p = 0;
-    while ((p = s.find(from, p)) != std::string::npos) {
-        s.replace(p, from.size(), to);
-        p += to.size();
-    }
-}
-
 // The first piece of s from `from` on when split at any of `delims`, empty
 // pieces skipped; pos receives where it starts.
 std::string_view FirstPiece(std::string_view s, std::size_t from, std::string_view delims,
