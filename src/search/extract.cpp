@@ -126,7 +126,8 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
     r.remove_prefix(lead == std::string_view::npos ? r.size() : lead);
 
     std::size_t n = 0;
-    std::string_view token = FirstPiece(r, 0, "> \"'", n);
+    // A hit is one line: an address never runs across a line break.
+    std::string_view token = FirstPiece(r, 0, "> \"'\r\n", n);
     if (token.empty() || token.size() > kMaxHitUrl) return {};
     std::string u(Trim(token, "\"' "));
     if (!IsAbsolute(AsciiLower(u))) {
@@ -143,6 +144,7 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
         if (!dug.empty()) u = dug;
     }
     u = UnwrapRedirect(std::move(u), ctx.types, ctx.stop);
+    if (u.size() > kMaxHitUrl) return {};  // the base made it longer than any address
     return u + "||" + ExtractTitleAndDescription(r, n + token.size(), eng.t1, eng.t2) + "\n";
 }
 
