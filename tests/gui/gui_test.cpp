@@ -112,9 +112,17 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 bool ReadTextFile(const std::string& path, std::string& out) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return false;
-    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    // Shared for deletion too: the program replaces its files by renaming a
+    // new copy over them, which must not fail because a test is reading.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    out.clear();
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
     return true;
 }
 
@@ -385,6 +393,21 @@ std::string ListHeader(HWND list, int column) {
 
 int ListColumnWidth(HWND list, int column) {
     return static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+bool ListChecked(HWND list, int row) {
+    const LRESULT state =
+        Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void ListSetChecked(HWND list, int row, bool on) {
+    Remote r(list, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    r.Write(0, &item, sizeof item);
+    Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(r.At(0)));
 }
 
 void ListSelectOnly(HWND list, int row) {
