@@ -9,7 +9,7 @@
 
 namespace ks::cli {
 
-enum class Command { None, Get, Add, List, Run, Config, Upload };
+enum class Command { None, Get, Add, List, Run, Config, Upload, Status };
 
 // Exit statuses.
 enum Exit : int {
