@@ -159,6 +159,10 @@ int ListColumnWidth(HWND list, int column);
 void ListSelectOnly(HWND list, int row);  // row -1 clears the selection
 int ListFirstSelected(HWND list);
 
+// ---- Status bars in another process ---------------------------------------
+
+std::string StatusPartText(HWND status, int part);
+
 // ---- Screens ----------------------------------------------------------------
 
 // Saves the whole screen. A path ending in ".png" is written as PNG when the
