@@ -100,6 +100,10 @@ public:
     void SetCurrentUrl(std::string u);
     std::vector<std::string> Mirrors() const;
     void SetMirrors(std::vector<std::string> m);
+    // A search's status lines: engines finished, then engines still running.
+    // The Search dialog reads them while the worker replaces them.
+    std::string SearchStatus() const;
+    void SetSearchStatus(std::string finished, std::string running);
 
     // The blocking call in progress (worker thread installs and clears it).
     void SetConnection(Cancellable* c);
@@ -160,6 +164,7 @@ private:
 
     std::string currentUrl_;
     std::vector<std::string> mirrors_;
+    std::string searchFinished_, searchRunning_;
     std::mutex cancelMu_;
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;
