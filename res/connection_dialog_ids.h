@@ -1,12 +1,12 @@
-// Resource ids of the connection dialogs: dialogs 260-269, controls 2600-2699,
+// Resource ids of the connection dialogs: dialogs 290-299, controls 2600-2699,
 // apart from the other dialogs' ranges.
 #pragma once
 
-#define IDD_CONNECTION_SETTINGS 260
-#define IDD_PROXY_SETTINGS 261
-#define IDD_KEEP_ALIVE 262
-#define IDD_SCHEDULER 263
-#define IDD_COUNTDOWN 264
+#define IDD_CONNECTION_SETTINGS 290
+#define IDD_PROXY_SETTINGS 291
+#define IDD_KEEP_ALIVE 292
+#define IDD_SCHEDULER 293
+#define IDD_COUNTDOWN 294
 
 // Connection Settings.
 #define IDC_USE_DIALUP 2600
