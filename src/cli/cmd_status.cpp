@@ -2,7 +2,7 @@
 // starts and stops. Passwords are never shown.
 #include <cstdio>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "platform/clock.h"

@@ -5,7 +5,7 @@
 
 #include "dialogs/check_list.h"
 
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 
 namespace ks::dlg {
 

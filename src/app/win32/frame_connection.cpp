@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/win32/win_util.h"
 #include "connection/password_scramble.h"
 #include "dialogs/connection_dialogs.h"
+#include "dialogs/win_util.h"
 #include "platform/clock.h"
 #include "platform/shutdown.h"
 #include "transfer/download_worker.h"

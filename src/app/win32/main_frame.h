@@ -76,6 +76,7 @@ class CMainFrame : public QueueHost {
     void CmdHelp();
     void CmdClearHistory();
     void CmdTransferOptions();
+    void CmdSearchSettings();
     void CmdShowDrop();
     void CmdHideDrop();
     // The connection commands (main_frame_connection.cpp).
