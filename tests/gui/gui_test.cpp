@@ -427,6 +427,16 @@ int ListFirstSelected(HWND list) {
     return static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+std::string StatusPartText(HWND status, int part) {
+    const std::size_t size = 1024;
+    Remote r(status, size);
+    if (!r.Ok()) return std::string();
+    Send(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(r.At(0)));
+    char buf[size + 1] = {};
+    r.Read(0, buf, size);
+    return buf;
+}
+
 // ---- screens --------------------------------------------------------------------
 
 namespace {
