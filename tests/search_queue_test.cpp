@@ -75,7 +75,7 @@ class SearchRow : public ::testing::Test {
         n.keywords = keywords;
         std::unique_ptr<CProject> p = CreateSearchProject(n, home.path(), 0);
         CProject* raw = p.get();
-        row = queue.AppendProject(p.release());
+        row = queue.AppendProject(std::move(p));
         queue.Start(row);
         return raw;
     }

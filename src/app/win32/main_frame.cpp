@@ -1,5 +1,6 @@
-#include "app/win32/search_commands.h"
 #include "app/win32/main_frame.h"
+
+#include "app/win32/search_commands.h"
 
 // windows.h must come before the headers that use its types.
 // clang-format off
@@ -13,9 +14,10 @@
 #include "app/version.h"
 #include "app/win32/about_box.h"
 #include "capture/capture_rules.h"
-#include "dialogs/win_util.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/win_util.h"
 #include "platform/files.h"
+#include "projects/queue_options.h"
 #undef PlaySound  // the queue host method of that name
 #include "resource.h"
 
@@ -68,18 +70,7 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::ApplyQueueOptions() {
-    const Settings::Download& d = settings_.download;
-    QueueOptions o;
-    o.limit = settings_.limits.limit;
-    o.maxFiles = settings_.limits.maxFiles;
-    o.immediate = d.immediate;
-    o.useWav = d.useWav;
-    o.wavFile = d.wavFile;
-    o.dontAskMe = d.dontAskMe;
-    o.acceleration = d.acceleration;
-    o.autoMirror = d.autoMirrorCheck;
-    o.checkFast = d.checkFast;
-    queue_.SetOptions(o);
+    queue_.SetOptions(QueueOptionsFrom(settings_));
 }
 
 bool CMainFrame::Create(const std::string& commandLine, int showCommand) {

@@ -86,7 +86,7 @@ bool CProjectView::Create(HWND parent, Host host) {
                         0, 0, 100, 100, parent, nullptr, win::Instance(), this);
     if (!hwnd_ || !list_) return false;
     for (auto& p : LoadProjects(host_.programFolder, list_))
-        host_.queue->AppendProject(p.release());
+        host_.queue->AppendProject(std::move(p));
     SyncRows();
     return true;
 }
