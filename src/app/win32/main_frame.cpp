@@ -78,7 +78,7 @@ bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
     HMENU menu = LoadMenuA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     hwnd_ = CreateWindowExA(0, kMainClass, ProductTitle(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, 960, 540, nullptr, menu, win::Instance(),
-                            this);
+                            CreateParam());
     if (!hwnd_) return false;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
@@ -86,16 +86,9 @@ bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
     return true;
 }
 
-LRESULT CALLBACK CMainFrame::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        auto* self = static_cast<CMainFrame*>(cs->lpCreateParams);
-        self->hwnd_ = w;
-        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(w, msg, wp, lp);
-    return win::Guarded([&] { return self->Handle(msg, wp, lp); }, msg == WM_CREATE ? -1 : 0);
+LRESULT CMainFrame::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) hwnd_ = w;
+    return Handle(msg, wp, lp);
 }
 
 bool CMainFrame::OnCreate() {
