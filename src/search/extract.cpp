@@ -144,6 +144,7 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
         if (!dug.empty()) u = dug;
     }
     u = UnwrapRedirect(std::move(u), ctx.types, ctx.stop);
+    if (u.size() > kMaxHitUrl) return {};  // the base made it longer than any address
     return u + "||" + ExtractTitleAndDescription(r, n + token.size(), eng.t1, eng.t2) + "\n";
 }
 
