@@ -82,6 +82,7 @@ void CProject::ResetRuntime() {
     connection_ = nullptr;
     client_ = nullptr;
     pingConnection_ = nullptr;
+    pageConnections_.clear();
 }
 
 std::string CProject::GetText(std::string ProjectSettings::*field) const {
@@ -134,8 +135,19 @@ void CProject::SetPingConnection(Cancellable* c) {
     pingConnection_ = c;
 }
 
+void CProject::AddPageConnection(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    pageConnections_.push_back(c);
+}
+
+void CProject::RemovePageConnection(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    std::erase(pageConnections_, c);
+}
+
 void CProject::CancelBlocking() {
     std::lock_guard<std::mutex> g(cancelMu_);
+    for (Cancellable* c : pageConnections_) c->Cancel();
     if (cancelViaConnection) {
         if (connection_) connection_->Cancel();
     } else if (clientOpen && client_) {

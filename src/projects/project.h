@@ -105,8 +105,12 @@ public:
     void SetConnection(Cancellable* c);
     void SetClient(Cancellable* c);
     void SetPingConnection(Cancellable* c);
+    // Page fetches register here, one per thread that fetches (a list grab's
+    // worker, a search's engine threads); a stop cancels every one of them.
+    void AddPageConnection(Cancellable* c);
+    void RemovePageConnection(Cancellable* c);
     // Stop side: cancels `connection` when cancelViaConnection is set, else the
-    // client when clientOpen is set. Safe from any thread.
+    // client when clientOpen is set, and every page fetch. Safe from any thread.
     void CancelBlocking();
     void CancelPing();
 
@@ -164,6 +168,7 @@ private:
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;
     Cancellable* pingConnection_ = nullptr;
+    std::vector<Cancellable*> pageConnections_;
 };
 
 }  // namespace ks

@@ -266,6 +266,7 @@ bool CHttpConnection::OnBody(Download& d, char* data, std::size_t len, bool segm
 
 int CHttpConnection::ReceivePage() {
     std::unique_ptr<char[]> buf(new char[kPageBlock + 1]);
+    const std::size_t readLimit = pageLimit + kPageHeaderRoom;
     for (;;) {
         if (owner && owner->stopRequested) break;
         std::int64_t n = socket_.Recv(buf.get(), kPageBlock);
@@ -278,9 +279,9 @@ int CHttpConnection::ReceivePage() {
         // A block is text: it ends at its first NUL.
         buf[n] = '\0';
         pageText.append(buf.get(), std::strlen(buf.get()));
-        if (pageText.size() > kMaxPageBytes) {
-            SetResult(ResultIncomplete);
-            return 0;
+        if (pageText.size() >= readLimit) {
+            pageTruncated = true;
+            break;
         }
     }
     std::size_t end = pageText.find("\r\n\r\n");
@@ -291,10 +292,14 @@ int CHttpConnection::ReceivePage() {
     if (chunked) {
         ChunkedDecoder dec;
         pageText.resize(dec.Decode(pageText.data(), pageText.size()));
-        if (!dec.Done()) {
+        if (!dec.Done() && !pageTruncated) {
             SetResult(ResultIncomplete);
             return 0;
         }
+    }
+    if (pageText.size() > pageLimit) {
+        pageText.resize(pageLimit);
+        pageTruncated = true;
     }
     return 1;
 }
