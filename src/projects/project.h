@@ -148,6 +148,9 @@ public:
     std::string localPath;              // worker-owned
     std::string nextUrl;                // worker-owned
     std::string requestedUrl;           // worker-owned
+    // Worker-owned: when set, the local file name the clients use instead of
+    // the one the URL gives (a list naming two files alike).
+    std::string localName;
     // Own lock inside. A segment worker (owned by its node through
     // CSegment::worker) ends with SaveProject, which detaches it from its node
     // under this lock; after that it must not touch its parent any more. Its

@@ -11,6 +11,7 @@
 #include "projects/worker_threads.h"
 #include "transfer/dispatch.h"
 #include "transfer/external_program.h"
+#include "transfer/list_grab.h"
 #include "transfer/segments.h"
 #include "transfer/url.h"
 
@@ -150,12 +151,11 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
     }
 }
 
-void RunList(CProject& p, const WorkerHooks& h) {
-    if (h.urlList) {
-        h.urlList(p);
-    } else {
-        p.result.store(ResultNetwork);  // no list support in this build
-    }
+// False when the worker must end without its final report.
+bool RunList(CProject& p, const WorkerHooks& h) {
+    if (!h.urlList) return RunUrlListGrab(p, h);
+    h.urlList(p);
+    return true;
 }
 
 void Finish(CProject& p) {
@@ -246,10 +246,14 @@ int DownloadWorker(CProject* project) {
         RunHidden(p, h);
         return 0;
     }
-    if (p.settings.Kind() == ProjectKind::UrlListGrab && !p.segmentWorker.load())
-        RunList(p, h);
-    else
+    if (p.settings.Kind() == ProjectKind::UrlListGrab && !p.segmentWorker.load()) {
+        if (!RunList(p, h)) {
+            EndWorker(project);
+            return 0;
+        }
+    } else {
         DownloadLoop(p, h);
+    }
     Finish(p);
     return 0;
 }

@@ -29,6 +29,7 @@ struct WorkerHooks {
     // Default: DispatchUrl.
     std::function<int(CProject&, const std::string&)> dispatch;
     // The URL list branch (UrlListGrab); returns like the download loop leaves result.
+    // Default: RunUrlListGrab.
     std::function<void(CProject&)> urlList;
     // Mirror lookup before each fetch.
     std::function<void(CProject&)> mirrorLookup;
@@ -36,6 +37,9 @@ struct WorkerHooks {
     std::function<void(const std::string& localPath)> afterDownload;
     // The keep-alive fetch ended; arm the next one in ms.
     std::function<void(std::int64_t ms)> keepAliveDone;
+    // A message for the user ("Error reading list file!"). Called on the
+    // worker's thread; must not wait for the UI thread.
+    std::function<void(const std::string& text)> message;
 };
 void SetWorkerHooks(WorkerHooks hooks);
 WorkerHooks GetWorkerHooks();

@@ -83,7 +83,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     UrlParts parts;
     SplitUrl(url, parts);
     project.clientOpen = false;
-    const std::string fileName = FtpLocalFileName(url);
+    const std::string fileName = project.localName.empty() ? FtpLocalFileName(url) : project.localName;
     project.SetText(&ProjectSettings::fileName, fileName);
     const std::string folder = project.GetText(&ProjectSettings::folder);
     project.localPath = LocalPath(folder, fileName);
