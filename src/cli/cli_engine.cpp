@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "app/paths.h"
+#include "app/registry_values.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
 
@@ -42,7 +44,13 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
         return false;
     }
     programFolder = where.folder;
+    // Where there is no registry, its values (the key that scrambles stored
+    // passwords) live beside the settings, so every run reads the same key.
+    plat::SetRegistryStore(plat::JoinPath(programFolder, kRegistryStoreName));
+    if (!plat::RegKeyExists(plat::RegRoot::LocalMachine, kKestruneKey))
+        plat::RegCreateKey(plat::RegRoot::LocalMachine, kKestruneKey);
     settings = Settings::Load(SettingsFilePath(programFolder), programFolder);
+    settings.installKey = ReadOrCreateInstallKey();
     settings.Publish();
     host.folder = plat::CurrentDir();
 

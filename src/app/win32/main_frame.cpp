@@ -56,6 +56,7 @@ CMainFrame::CMainFrame(AppContext& app)
     // be given means it cannot capture, so the program stops claiming it does.
     if (!WriteCaptureIE(settings_.download.captureIE)) settings_.download.captureIE = false;
     WriteFileTypes(settings_.captureFileTypes);
+    settings_.installKey = app.installKey;
     settings_.Publish();
     ApplyQueueOptions();
 }
