@@ -8,6 +8,7 @@
 #include "platform/registry.h"
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
+#include "transfer/download_worker.h"
 
 namespace ks::cli {
 
@@ -54,6 +55,9 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     settings.Publish();
     host.folder = plat::CurrentDir();
 
+    WorkerHooks hooks = GetWorkerHooks();
+    hooks.message = [](const std::string& text) { Complain(text); };
+    SetWorkerHooks(std::move(hooks));
     queue = std::make_unique<ProjectQueue>(host);
     QueueOptions o;
     o.limit = settings.limits.limit;

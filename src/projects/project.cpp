@@ -1,5 +1,6 @@
 #include "projects/project.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/clock.h"
@@ -77,6 +78,7 @@ void CProject::ResetRuntime() {
     {
         std::lock_guard<std::mutex> g(mu);
         mirrors_.clear();
+        rejectedMirrors_.clear();
     }
     std::lock_guard<std::mutex> g(cancelMu_);
     connection_ = nullptr;
@@ -118,6 +120,18 @@ std::vector<std::string> CProject::Mirrors() const {
 void CProject::SetMirrors(std::vector<std::string> m) {
     std::lock_guard<std::mutex> g(mu);
     mirrors_ = std::move(m);
+}
+
+void CProject::RejectMirror(const std::string& url) {
+    std::lock_guard<std::mutex> g(mu);
+    if (std::find(rejectedMirrors_.begin(), rejectedMirrors_.end(), url) == rejectedMirrors_.end())
+        rejectedMirrors_.push_back(url);
+}
+
+bool CProject::MirrorRejected(const std::string& url) const {
+    std::lock_guard<std::mutex> g(mu);
+    return std::find(rejectedMirrors_.begin(), rejectedMirrors_.end(), url) !=
+           rejectedMirrors_.end();
 }
 
 void CProject::SetConnection(Cancellable* c) {

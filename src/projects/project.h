@@ -100,6 +100,10 @@ public:
     void SetCurrentUrl(std::string u);
     std::vector<std::string> Mirrors() const;
     void SetMirrors(std::vector<std::string> m);
+    // Mirrors that served another file or refused: segments skip them for the
+    // rest of the run.
+    void RejectMirror(const std::string& url);
+    bool MirrorRejected(const std::string& url) const;
 
     // The blocking call in progress (worker thread installs and clears it).
     void SetConnection(Cancellable* c);
@@ -167,6 +171,7 @@ private:
 
     std::string currentUrl_;
     std::vector<std::string> mirrors_;
+    std::vector<std::string> rejectedMirrors_;
     std::mutex cancelMu_;
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;

@@ -122,6 +122,7 @@ int FtpDownload(CProject& project, const std::string& url) {
         const CProject* parent = project.parentProject;
         const std::int64_t parentTotal = parent ? parent->settings.totalSize.load() : -1;
         if (!listed || client->remoteSize != parentTotal) {
+            if (listed) RejectSegmentSource(project);
             // Bytes of another file, or of a size we cannot check, are never kept.
             if (project.result != ResultNetwork) {
                 if (ParentStopping(project)) project.stopRequested = true;

@@ -161,6 +161,7 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
             p.settings.totalSize = rangeTotal;
             return false;
         }
+        if (code < 500) RejectSegmentSource(p);
         Fail(d, code < 500 ? ResultHttpClientError : ResultHttpServerError);
         return false;
     } else if (code >= 300 && code < 400 && Lower(location) != Lower(p.nextUrl)) {
@@ -182,7 +183,10 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
         if (contentLength != 0 && p.settings.savedProgress.load() >= contentLength) return false;
     }
     d.lengthUnknown = contentLength == 0;
-    if (!CheckRange(d)) return false;
+    if (!CheckRange(d)) {
+        RejectSegmentSource(p);
+        return false;
+    }
     if (!d.partial) {
         p.bytesDone = 0;
         p.settings.savedProgress = 0;

@@ -31,7 +31,11 @@ bool ReadPage(CProject& p, const std::string& source, std::string& text, bool& c
         if (p.stopRequested.load()) return false;
         NotifyRow(p, StatusEvent::GettingWebPage);
         PageFetch page = FetchPageDetailed(p, source);
-        if (page.result == ResultInvalidUrl) return true;
+        if (page.result == ResultInvalidUrl) {
+            // Reported as such at the end rather than as an empty, completed list.
+            p.result.store(ResultInvalidUrl);
+            return true;
+        }
         if (page.result == ResultOk) {
             text = ExtractLinks(page.body, page.finalUrl, "href");
             cut = page.truncated;
@@ -209,6 +213,7 @@ bool RunUrlListGrab(CProject& p, const WorkerHooks& h) {
     // An unreadable list file ends the worker without a report; a stop while
     // the page was awaited ends it as stopped.
     if (!GetUrlList(p, h, list)) return p.stopRequested.load();
+    if (p.result.load() == ResultInvalidUrl) return true;
     if (list.cut && h.message)
         h.message("The list was cut after " + std::to_string(list.urls.size()) + " files.");
     bool anyFailed = false;
