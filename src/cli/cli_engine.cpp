@@ -8,6 +8,8 @@
 #include "platform/registry.h"
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
+#include "search/default_search_ini.h"
+#include "search/search_worker.h"
 #include "transfer/download_worker.h"
 
 namespace ks::cli {
@@ -69,6 +71,8 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     o.autoMirror = settings.download.autoMirrorCheck;
     o.checkFast = settings.download.checkFast;
     queue->SetOptions(o);
+    queue->SetWorker(ProjectKind::Search, [](CProject* p) { SearchWorker(p); });
+    EnsureDefaultSearchIni(programFolder);
     for (auto& p : LoadProjects(programFolder)) queue->AppendProject(p.release());
     open_ = true;
     return true;

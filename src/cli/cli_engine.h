@@ -59,6 +59,7 @@ void InstallInterruptHandler();
 bool Interrupted();
 
 bool StderrIsTerminal();
+bool StdinIsTerminal();
 int TerminalWidth();
 
 }  // namespace ks::cli

@@ -10,6 +10,11 @@
 
 namespace ks::plat {
 
+// No file is this large (2^60 bytes). An offset or size read from a stored
+// file or a server beyond it is damage, and refusing it where it is read
+// keeps every sum of two offsets in range.
+inline constexpr std::int64_t kMaxPlausibleOffset = std::int64_t(1) << 60;
+
 // '\\' on Windows, '/' elsewhere. Texts that name "\" as a separator mean this.
 char PathSeparator();
 bool IsSeparator(char c);
@@ -43,12 +48,12 @@ bool WriteFileAtomic(const std::string& path, std::string_view content);
 
 // An open file with 64-bit offsets. Not copyable; closes on destruction.
 class File {
-public:
+  public:
     enum class Mode {
-        Read,         // existing file, read only
-        ReadWrite,    // create if missing, keep contents
-        Truncate,     // create or truncate, read-write
-        Append,       // create if missing, keep contents, writes go to the end
+        Read,       // existing file, read only
+        ReadWrite,  // create if missing, keep contents
+        Truncate,   // create or truncate, read-write
+        Append,     // create if missing, keep contents, writes go to the end
     };
     File() = default;
     ~File();
@@ -71,7 +76,7 @@ public:
     bool Flush();               // to the disk, not just the OS cache
     bool Truncate(std::int64_t size);
 
-private:
+  private:
     friend std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
     std::intptr_t handle_ = -1;
 };

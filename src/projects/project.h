@@ -104,6 +104,10 @@ public:
     // rest of the run.
     void RejectMirror(const std::string& url);
     bool MirrorRejected(const std::string& url) const;
+    // A search's status lines: engines finished, then engines still running.
+    // The Search dialog reads them while the worker replaces them.
+    std::string SearchStatus() const;
+    void SetSearchStatus(std::string finished, std::string running);
 
     // The blocking call in progress (worker thread installs and clears it).
     void SetConnection(Cancellable* c);
@@ -172,6 +176,7 @@ private:
     std::string currentUrl_;
     std::vector<std::string> mirrors_;
     std::vector<std::string> rejectedMirrors_;
+    std::string searchFinished_, searchRunning_;
     std::mutex cancelMu_;
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;

@@ -1,9 +1,10 @@
 #include "search/engine_defs.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/files.h"
-#include "transfer/ftp_reply.h"
 #include "transfer/url.h"
 
 namespace ks {
@@ -54,8 +55,20 @@ std::vector<std::string> SplitTypeList(std::string_view value) {
     return out;
 }
 
+std::int64_t IniNumber64(std::string_view value) {
+    std::size_t i = value.find_first_not_of(" \t");
+    if (i == std::string_view::npos) return 0;
+    bool negative = false;
+    if (value[i] == '-' || value[i] == '+') negative = value[i++] == '-';
+    std::int64_t n = 0;
+    // Saturates rather than overflows: a absurd number reads as a huge one.
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        n = n > (INT64_MAX - 9) / 10 ? INT64_MAX : n * 10 + (value[i] - '0');
+    return negative ? -n : n;
+}
+
 int IniNumber(std::string_view value) {
-    return LeadingNumber(value);
+    return static_cast<int>(std::clamp<std::int64_t>(IniNumber64(value), INT32_MIN, INT32_MAX));
 }
 
 const std::string& EngineDef::TypeText(SearchMethod m) const {

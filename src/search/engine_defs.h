@@ -25,7 +25,9 @@ inline constexpr const char* kVendorBannerPage = "http://127.0.0.1/kestrune/resu
 // Extensions in a types/list value: split at blanks, '.', ',' and ';'.
 std::vector<std::string> SplitTypeList(std::string_view value);
 
-// The decimal number a value starts with, 0 for text.
+// The decimal number a value starts with (blanks and a sign allowed), 0 for
+// text; out-of-range numbers saturate.
+std::int64_t IniNumber64(std::string_view value);
 int IniNumber(std::string_view value);
 
 enum class SearchMethod : std::int32_t { AllWords = 0, AnyWord = 1, ExactPhrase = 2 };
