@@ -9,6 +9,7 @@
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
 #include "search/default_search_ini.h"
+#include "search/mirror_lookup.h"
 #include "search/search_worker.h"
 #include "transfer/download_worker.h"
 
@@ -60,6 +61,7 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     WorkerHooks hooks = GetWorkerHooks();
     hooks.message = [](const std::string& text) { Complain(text); };
     SetWorkerHooks(std::move(hooks));
+    InstallMirrorLookup();
     queue = std::make_unique<ProjectQueue>(host);
     QueueOptions o;
     o.limit = settings.limits.limit;

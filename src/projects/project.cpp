@@ -1,6 +1,7 @@
 #include "projects/project.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 #include "platform/clock.h"
@@ -67,6 +68,7 @@ void CProject::ResetRuntime() {
     cookiePending = false;
     nextMirror = 0;
     pingThread = false;
+    pingStop = false;
     clientOpen = false;
     parentProject = nullptr;
     servedSegment = nullptr;
@@ -132,6 +134,38 @@ bool CProject::MirrorRejected(const std::string& url) const {
     std::lock_guard<std::mutex> g(mu);
     return std::find(rejectedMirrors_.begin(), rejectedMirrors_.end(), url) !=
            rejectedMirrors_.end();
+}
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+}  // namespace
+
+bool CProject::AddMirrorIfNew(const std::string& url) {
+    std::lock_guard<std::mutex> g(mu);
+    for (const std::string& m : mirrors_)
+        if (SameIgnoringCase(m, url)) return false;
+    mirrors_.push_back(url);
+    return true;
+}
+
+std::size_t CProject::MirrorCount() const {
+    std::lock_guard<std::mutex> g(mu);
+    return mirrors_.size();
+}
+
+bool CProject::ReplaceMirrorsIf(const std::vector<std::string>& seen,
+                                std::vector<std::string> next) {
+    std::lock_guard<std::mutex> g(mu);
+    if (mirrors_ != seen) return false;
+    mirrors_ = std::move(next);
+    return true;
 }
 
 void CProject::SetConnection(Cancellable* c) {

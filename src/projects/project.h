@@ -104,6 +104,13 @@ public:
     // rest of the run.
     void RejectMirror(const std::string& url);
     bool MirrorRejected(const std::string& url) const;
+    // The mirror lookup's additions: appended unless an entry equal without
+    // regard to case is there. False when it was there.
+    bool AddMirrorIfNew(const std::string& url);
+    std::size_t MirrorCount() const;
+    // Replaces the list only if it still is `seen` (the ping order must not
+    // undo an edit made while the pings ran).
+    bool ReplaceMirrorsIf(const std::vector<std::string>& seen, std::vector<std::string> next);
     // A search's status lines: engines finished, then engines still running.
     // The Search dialog reads them while the worker replaces them.
     std::string SearchStatus() const;
@@ -126,6 +133,8 @@ public:
 
     std::atomic<bool> mergeFlag{false};
     std::atomic<bool> pingThread{false};  // a mirror lookup thread runs
+    // Set by the download worker at its end: the lookup asks and pings no more.
+    std::atomic<bool> pingStop{false};
     std::atomic<std::int32_t> retryCountdown{5};
     ProjectSettings settings;
     std::atomic<bool> active{false};

@@ -158,7 +158,7 @@ bool RunList(CProject& p, const WorkerHooks& h) {
     return true;
 }
 
-void Finish(CProject& p) {
+void Finish(CProject& p, const WorkerHooks& h) {
     const bool stopped = WaitForSegments(p);
     const std::int32_t r = p.result.load();
     StatusEvent event;
@@ -173,13 +173,13 @@ void Finish(CProject& p) {
         event = StatusEvent::Completed;
     }
     NotifyRow(p, event);
-    if (p.settings.segments.load() > 0) {
-        if (p.pingThread.load()) {
-            p.CancelPing();
-            p.SetPingConnection(nullptr);
-        }
-        StopSegments(p);
+    if (h.mirrorLookupEnd) {
+        h.mirrorLookupEnd(p);
+    } else if (p.pingThread.load()) {
+        p.CancelPing();
+        p.SetPingConnection(nullptr);
     }
+    if (p.settings.segments.load() > 0) StopSegments(p);
     p.rate.store(0);
     NotifyActivity(false);
     SaveProject(p);
@@ -254,7 +254,7 @@ int DownloadWorker(CProject* project) {
     } else {
         DownloadLoop(p, h);
     }
-    Finish(p);
+    Finish(p, h);
     return 0;
 }
 

@@ -15,6 +15,7 @@
 #include "capture/capture_rules.h"
 #include "dialogs/dialogs.h"
 #include "platform/files.h"
+#include "search/mirror_lookup.h"
 #undef PlaySound  // the queue host method of that name
 #include "resource.h"
 
@@ -58,6 +59,7 @@ CMainFrame::CMainFrame(AppContext& app)
     WriteFileTypes(settings_.captureFileTypes);
     settings_.installKey = app.installKey;
     settings_.Publish();
+    InstallMirrorLookup();
     ApplyQueueOptions();
 }
 
