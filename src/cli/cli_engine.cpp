@@ -4,10 +4,10 @@
 
 #include "app/paths.h"
 #include "app/registry_values.h"
+#include "base/worker_threads.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "projects/project_store.h"
-#include "projects/worker_threads.h"
 #include "search/default_search_ini.h"
 #include "search/mirror_lookup.h"
 #include "search/search_worker.h"
@@ -17,12 +17,7 @@ namespace ks::cli {
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return plat::CurrentDir();
-#ifdef _WIN32
-    const bool absolute = (path.size() >= 2 && path[1] == ':') || plat::IsSeparator(path[0]);
-#else
-    const bool absolute = path[0] == '/';
-#endif
-    return absolute ? path : plat::JoinPath(plat::CurrentDir(), path);
+    return plat::IsAbsolutePath(path) ? path : plat::JoinPath(plat::CurrentDir(), path);
 }
 
 void Complain(const std::string& msg) {

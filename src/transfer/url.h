@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+
 namespace ks {
 
 enum class UrlService : std::int32_t {
@@ -40,8 +42,6 @@ std::string SequenceUrl(std::string_view left, std::int64_t number, std::int32_t
                         std::string_view right);
 bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& fileTypes);
 bool IsHttpOrFtpUrl(std::string_view url);
-// ASCII letters lower-cased, every other byte kept (names, schemes, headers).
-std::string AsciiLower(std::string_view s);
 std::string ResolveLocation(std::string_view requested, std::string_view target);
 
 // Local file names. The name is made safe for the file system: it never

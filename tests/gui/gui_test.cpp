@@ -193,8 +193,7 @@ int App::Exit(int timeoutMs) {
     Command(57665);
     DWORD code = 0xFFFFFFFF;
     // Pumping: on its way out the program may talk DDE to this thread's windows.
-    if (!WaitUntil([this] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; },
-                   timeoutMs))
+    if (!WaitUntil([this] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, timeoutMs))
         return -1;
     GetExitCodeProcess(process_, &code);
     CloseHandle(process_);
@@ -388,6 +387,21 @@ int ListColumnWidth(HWND list, int column) {
     return static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
+bool ListChecked(HWND list, int row) {
+    const LRESULT state =
+        Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void ListSetChecked(HWND list, int row, bool on) {
+    Remote r(list, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    r.Write(0, &item, sizeof item);
+    Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(r.At(0)));
+}
+
 void ListSelectOnly(HWND list, int row) {
     Remote r(list, sizeof(LVITEMA));
     LVITEMA item{};
@@ -477,6 +491,9 @@ std::string ArtifactsFolder() {
 
 int main(int argc, char** argv) {
     SetUnhandledExceptionFilter(guitest::Crashed);
+    // "--load DLL": a stand-in host process for a DLL (copied under the name
+    // of the host being played); 0 when the DLL agreed to load.
+    if (argc == 3 && std::string(argv[1]) == "--load") return LoadLibraryA(argv[2]) ? 0 : 7;
     // The program refuses to start without its registry key (installers make it).
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrune", 0, nullptr, 0, KEY_ALL_ACCESS,

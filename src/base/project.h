@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "projects/atom.h"
-#include "transfer/segment_list.h"
+#include "base/atom.h"
+#include "base/segment_list.h"
 
 namespace ks {
 
@@ -27,10 +27,10 @@ enum class ProjectKind : std::int32_t { Download = 0, UrlListGrab = 1, FtpUpload
 // ResultCode values left in CProject::result.
 enum ResultCode : std::int32_t {
     ResultOk = 0,
-    ResultNetwork = -1,      // connect, send or receive failed, or timed out
-    ResultIncomplete = -2,   // closed early, or an HTML page for a file
+    ResultNetwork = -1,     // connect, send or receive failed, or timed out
+    ResultIncomplete = -2,  // closed early, or an HTML page for a file
     ResultInvalidUrl = -3,
-    ResultFetchAgain = -4,   // redirect or segment merge: fetch nextUrl
+    ResultFetchAgain = -4,  // redirect or segment merge: fetch nextUrl
     // The server refused the request (4xx): retrying cannot help, the
     // project ends as an error.
     ResultHttpClientError = -5,
@@ -45,7 +45,7 @@ enum ResultCode : std::int32_t {
 // Something a stop request can interrupt: an HTTP connection's socket or the
 // FTP client.
 class Cancellable {
-public:
+  public:
     virtual ~Cancellable() = default;
     virtual void Cancel() = 0;
 };
@@ -82,7 +82,7 @@ struct ProjectSettings {
 };
 
 class CProject {
-public:
+  public:
     CProject();
     explicit CProject(const ProjectSettings& s);
     virtual ~CProject();
@@ -177,7 +177,7 @@ public:
     CSegment* servedSegment = nullptr;  // segment worker: its node
     std::atomic<std::int64_t> lastTick{0};
 
-private:
+  private:
     void ReleaseSegments();
     void DeleteProjectFiles();
     static void DeleteSearchResults(const ProjectSettings& s);

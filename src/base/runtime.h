@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "connection/proxy_settings.h"
-#include "projects/atom.h"
+#include "base/atom.h"
+#include "base/proxy_settings.h"
 
 namespace ks {
 
@@ -20,7 +20,7 @@ struct ExternalProgram {
 };
 
 class Runtime {
-public:
+  public:
     Atom<std::int32_t> retryWaitSeconds{10};  // "Limits" "wait"
     Atom<std::int32_t> timeoutSeconds{180};   // "Limits" "timeout"
     Atom<std::int32_t> keepAliveSeconds{60};
@@ -38,7 +38,7 @@ public:
 
     std::int64_t TimeoutMs() const { return std::int64_t(timeoutSeconds.load()) * 1000; }
 
-private:
+  private:
     template <class T>
     T Locked(const T& v) const {
         std::lock_guard<std::mutex> g(mu_);
