@@ -5,9 +5,9 @@
 #include <chrono>
 #include <thread>
 
-#include "app/runtime.h"
+#include "base/project.h"
+#include "base/runtime.h"
 #include "platform/socket.h"
-#include "projects/project.h"
 #include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 

@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "app/runtime.h"
+#include "base/project.h"
+#include "base/runtime.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "projects/project.h"
 #include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"

@@ -1,8 +1,8 @@
 // grab: one URL list project from a list file or a web page, run to its end.
 #include <cstdio>
 
-#include "app/runtime.h"
-#include "app/text.h"
+#include "base/runtime.h"
+#include "base/text.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "platform/files.h"

@@ -1,10 +1,10 @@
 #include "search/mirror_lookup.h"
 
-#include "app/runtime.h"
+#include "base/project.h"
+#include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "projects/project.h"
-#include "projects/worker_threads.h"
 #include "search/engine_defs.h"
 #include "search/extract.h"
 #include "search/page_fetch.h"

@@ -1,8 +1,8 @@
 #include "transfer/fetch_page.h"
 
-#include "app/runtime.h"
-#include "app/text.h"
-#include "projects/project.h"
+#include "base/project.h"
+#include "base/runtime.h"
+#include "base/text.h"
 #include "transfer/http_connection.h"
 #include "transfer/url.h"
 

@@ -2,11 +2,11 @@
 
 #include <unordered_set>
 
-#include "app/runtime.h"
+#include "base/checkpoint.h"
+#include "base/project.h"
+#include "base/runtime.h"
+#include "base/status_event.h"
 #include "platform/files.h"
-#include "projects/project.h"
-#include "projects/project_store.h"
-#include "projects/status_event.h"
 #include "transfer/dispatch.h"
 #include "transfer/download_worker.h"
 #include "transfer/external_program.h"
@@ -175,7 +175,7 @@ bool FetchEntry(CProject& p, const WorkerHooks& h, const std::string& u, bool& f
                 }
             }
             p.result.store(0);
-            SaveProject(p);
+            SaveCheckpoint(p);
             return true;
         }
         if (r == ResultInvalidUrl) {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <numeric>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/clock.h"
 #include "platform/icmp.h"
 #include "transfer/url.h"
