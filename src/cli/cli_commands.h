@@ -16,6 +16,7 @@ int RunAdd(const CliArgs& args);
 int RunList(const CliArgs& args);
 int RunQueue(const CliArgs& args);
 int RunConfig(const CliArgs& args);
+int RunStatus(const CliArgs& args);
 int RunSearchCommand(const CliArgs& args);
 
 // Starts the row and waits for its worker; Ctrl-C pauses it. The exit status
