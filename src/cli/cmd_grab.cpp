@@ -67,7 +67,7 @@ int RunGrab(const CliArgs& a) {
         return kExitError;
     }
     p->attemptLimit = a.retries.value_or(0);
-    const std::size_t row = e.queue->AppendProject(p.release());
+    const std::size_t row = e.queue->AppendProject(ProjectPtr(std::move(p)));
     const int status = StartAndWait(e, row, a.quiet);
     return status == kExitInvalidUrl ? kExitError : status;
 }
