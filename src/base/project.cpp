@@ -1,5 +1,7 @@
 #include "base/project.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <utility>
 
@@ -47,6 +49,7 @@ void CProject::ResetRuntime() {
     cookiePending = false;
     nextMirror = 0;
     pingThread = false;
+    pingStop = false;
     clientOpen = false;
     parentProject = nullptr;
     servedSegment = nullptr;
@@ -58,11 +61,13 @@ void CProject::ResetRuntime() {
     {
         std::lock_guard<std::mutex> g(mu);
         mirrors_.clear();
+        rejectedMirrors_.clear();
     }
     std::lock_guard<std::mutex> g(cancelMu_);
     connection_ = nullptr;
     client_ = nullptr;
     pingConnection_ = nullptr;
+    pageConnections_.clear();
 }
 
 std::string CProject::GetText(std::string ProjectSettings::*field) const {
@@ -100,6 +105,50 @@ void CProject::SetMirrors(std::vector<std::string> m) {
     mirrors_ = std::move(m);
 }
 
+void CProject::RejectMirror(const std::string& url) {
+    std::lock_guard<std::mutex> g(mu);
+    if (std::find(rejectedMirrors_.begin(), rejectedMirrors_.end(), url) == rejectedMirrors_.end())
+        rejectedMirrors_.push_back(url);
+}
+
+bool CProject::MirrorRejected(const std::string& url) const {
+    std::lock_guard<std::mutex> g(mu);
+    return std::find(rejectedMirrors_.begin(), rejectedMirrors_.end(), url) !=
+           rejectedMirrors_.end();
+}
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+}  // namespace
+
+bool CProject::AddMirrorIfNew(const std::string& url) {
+    std::lock_guard<std::mutex> g(mu);
+    for (const std::string& m : mirrors_)
+        if (SameIgnoringCase(m, url)) return false;
+    mirrors_.push_back(url);
+    return true;
+}
+
+std::size_t CProject::MirrorCount() const {
+    std::lock_guard<std::mutex> g(mu);
+    return mirrors_.size();
+}
+
+bool CProject::ReplaceMirrorsIf(const std::vector<std::string>& seen,
+                                std::vector<std::string> next) {
+    std::lock_guard<std::mutex> g(mu);
+    if (mirrors_ != seen) return false;
+    mirrors_ = std::move(next);
+    return true;
+}
+
 void CProject::SetConnection(Cancellable* c) {
     std::lock_guard<std::mutex> g(cancelMu_);
     connection_ = c;
@@ -115,8 +164,19 @@ void CProject::SetPingConnection(Cancellable* c) {
     pingConnection_ = c;
 }
 
+void CProject::AddPageConnection(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    pageConnections_.push_back(c);
+}
+
+void CProject::RemovePageConnection(Cancellable* c) {
+    std::lock_guard<std::mutex> g(cancelMu_);
+    std::erase(pageConnections_, c);
+}
+
 void CProject::CancelBlocking() {
     std::lock_guard<std::mutex> g(cancelMu_);
+    for (Cancellable* c : pageConnections_) c->Cancel();
     if (cancelViaConnection) {
         if (connection_) connection_->Cancel();
     } else if (clientOpen && client_) {

@@ -101,6 +101,17 @@ class CProject {
     void SetCurrentUrl(std::string u);
     std::vector<std::string> Mirrors() const;
     void SetMirrors(std::vector<std::string> m);
+    // Mirrors that served another file or refused: segments skip them for the
+    // rest of the run.
+    void RejectMirror(const std::string& url);
+    bool MirrorRejected(const std::string& url) const;
+    // The mirror lookup's additions: appended unless an entry equal without
+    // regard to case is there. False when it was there.
+    bool AddMirrorIfNew(const std::string& url);
+    std::size_t MirrorCount() const;
+    // Replaces the list only if it still is `seen` (the ping order must not
+    // undo an edit made while the pings ran).
+    bool ReplaceMirrorsIf(const std::vector<std::string>& seen, std::vector<std::string> next);
     // A search's status lines: engines finished, then engines still running.
     // The Search dialog reads them while the worker replaces them.
     std::string SearchStatus() const;
@@ -110,8 +121,12 @@ class CProject {
     void SetConnection(Cancellable* c);
     void SetClient(Cancellable* c);
     void SetPingConnection(Cancellable* c);
+    // Page fetches register here, one per thread that fetches (a list grab's
+    // worker, a search's engine threads); a stop cancels every one of them.
+    void AddPageConnection(Cancellable* c);
+    void RemovePageConnection(Cancellable* c);
     // Stop side: cancels `connection` when cancelViaConnection is set, else the
-    // client when clientOpen is set. Safe from any thread.
+    // client when clientOpen is set, and every page fetch. Safe from any thread.
     void CancelBlocking();
     void CancelPing();
 
@@ -124,6 +139,8 @@ class CProject {
 
     std::atomic<bool> mergeFlag{false};
     std::atomic<bool> pingThread{false};  // a mirror lookup thread runs
+    // Set by the download worker at its end: the lookup asks and pings no more.
+    std::atomic<bool> pingStop{false};
     std::atomic<std::int32_t> retryCountdown{5};
     ProjectSettings settings;
     std::atomic<bool> active{false};
@@ -156,6 +173,9 @@ class CProject {
     std::string localPath;              // worker-owned
     std::string nextUrl;                // worker-owned
     std::string requestedUrl;           // worker-owned
+    // Worker-owned: when set, the local file name the clients use instead of
+    // the one the URL gives (a list naming two files alike).
+    std::string localName;
     // Own lock inside. A segment worker (owned by its thread, named by its
     // node through CSegment::worker) hands its node back (ReturnSegment) under
     // this lock at its last checkpoint or in EndWorker; after that it must not
@@ -172,6 +192,7 @@ class CProject {
 
     std::string currentUrl_;
     std::vector<std::string> mirrors_;
+    std::vector<std::string> rejectedMirrors_;
     std::string searchFinished_, searchRunning_;
     std::mutex cancelMu_;
     std::mutex stopMu_;
@@ -179,6 +200,7 @@ class CProject {
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;
     Cancellable* pingConnection_ = nullptr;
+    std::vector<Cancellable*> pageConnections_;
 };
 
 }  // namespace ks

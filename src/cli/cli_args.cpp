@@ -18,7 +18,8 @@ bool ParseInt(const std::string& s, std::int32_t& out, std::int32_t min) {
 // Options of a command that take one value.
 bool TakesValue(const std::string& opt) {
     return opt == "--dir" || opt == "--segments" || opt == "--retries" || opt == "--user" ||
-           opt == "--password" || opt == "--home" || opt == "--category" || opt == "--method";
+           opt == "--password" || opt == "--home" || opt == "--category" || opt == "--method" ||
+           opt == "--mirror" || opt == "--types";
 }
 
 // Whether a non-option argument is still to come after index i.
@@ -34,7 +35,7 @@ bool PositionalAfter(const std::vector<std::string>& a, std::size_t i) {
 
 Command CommandFromName(const std::string& s) {
     for (Command c : {Command::Get, Command::Add, Command::List, Command::Run, Command::Config,
-                      Command::Upload, Command::Status, Command::Search})
+                      Command::Upload, Command::Status, Command::Search, Command::Grab})
         if (s == CommandName(c)) return c;
     return Command::None;
 }
@@ -75,13 +76,21 @@ struct Parser {
         const Command c = r.command;
         if (opt == "--help" || opt == "-h") return r.help = true;
         if (opt == "--home") return Value(opt, r.home);
-        if (c == Command::Get) {
+        if (c == Command::Get && opt == "--mirror") {
+            std::string m;
+            return Value(opt, m) && (r.mirrors.push_back(m), true);
+        }
+        if (c == Command::Grab && opt == "--types") {
+            std::string t;
+            return Value(opt, t) && (r.types = t, true);
+        }
+        if (c == Command::Get || c == Command::Grab) {
             if (opt == "--dir") return Value(opt, r.dir);
             if (opt == "--quiet" || opt == "-q") return r.quiet = true;
             std::int32_t n = 0;
             if (opt == "--segments") return Number(opt, n, 0) && (r.segments = n, true);
             if (opt == "--retries") return Number(opt, n, 0) && (r.retries = n, true);
-            if (opt == "--series") return SeriesOption(positionals > 0);
+            if (opt == "--series" && c == Command::Get) return SeriesOption(positionals > 0);
         }
         if (c == Command::Upload) {
             if (opt == "--user") return Value(opt, r.user);
@@ -112,6 +121,10 @@ struct Parser {
         switch (r.command) {
             case Command::Get:
                 if (rest.size() != 1) return Fail("get takes exactly one URL");
+                r.urls = rest;
+                return true;
+            case Command::Grab:
+                if (rest.size() != 1) return Fail("grab takes exactly one list file or page URL");
                 r.urls = rest;
                 return true;
             case Command::Add:
@@ -207,6 +220,8 @@ const char* CommandName(Command c) {
             return "status";
         case Command::Search:
             return "search";
+        case Command::Grab:
+            return "grab";
         case Command::None:
             break;
     }

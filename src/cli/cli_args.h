@@ -9,7 +9,7 @@
 
 namespace ks::cli {
 
-enum class Command { None, Get, Add, List, Run, Config, Upload, Status, Search };
+enum class Command { None, Get, Add, List, Run, Config, Upload, Status, Search, Grab };
 
 // Exit statuses.
 enum Exit : int {
@@ -40,8 +40,10 @@ struct CliArgs {
     std::optional<std::int32_t> retries;   // --retries N (0: no limit)
     bool quiet = false;                    // --quiet / -q
 
-    // get, add: the URLs; upload: the FTP URL
+    // get, add: the URLs; upload: the FTP URL; grab: the list file or page
     std::vector<std::string> urls;
+    std::vector<std::string> mirrors;  // get: --mirror URL, repeatable
+    std::optional<std::string> types;  // grab: --types LIST
 
     // config
     std::string section, key;

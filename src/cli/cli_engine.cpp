@@ -10,7 +10,9 @@
 #include "projects/project_store.h"
 #include "projects/queue_options.h"
 #include "search/default_search_ini.h"
+#include "search/mirror_lookup.h"
 #include "search/search_worker.h"
+#include "transfer/download_worker.h"
 
 namespace ks::cli {
 
@@ -52,6 +54,10 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     settings.Publish();
     host.folder = plat::CurrentDir();
 
+    WorkerHooks hooks = GetWorkerHooks();
+    hooks.message = [](const std::string& text) { Complain(text); };
+    SetWorkerHooks(std::move(hooks));
+    InstallMirrorLookup();
     queue = std::make_unique<ProjectQueue>(host);
     // The host plays no sound and asks nothing: a terminal has neither.
     queue->SetOptions(QueueOptionsFrom(settings));

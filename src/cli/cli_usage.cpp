@@ -14,10 +14,24 @@ std::string UsageText(Command c) {
                    "                     fetch URL + number (zero-padded to DIGITS) + RIGHT\n"
                    "                     for every number from FROM to TO\n"
                    "  --retries N        give up after N failed attempts (0: never; default)\n"
+                   "  --mirror URL       another source of the same file, for segments\n"
+                   "                     (repeatable; kept in the project's mirror list)\n"
                    "  -q, --quiet        no progress line and no messages\n"
                    "Exit status: 0 completed, 1 error, 2 invalid URL, 64 usage, 130 interrupted\n"
                    "(an interrupted download is paused and saved; run the same command to\n"
                    "resume it).\n";
+        case Command::Grab:
+            return "usage: kestrune-cli [--home DIR] grab [OPTIONS] SOURCE\n"
+                   "Downloads every wanted file named in SOURCE, a list file (one URL a\n"
+                   "line) or a web page (its links), as a URL list project.\n"
+                   "  --dir DIR          download folder (default: the current folder)\n"
+                   "  --types LIST       file types to take, e.g. \"zip,exe\" (default: the\n"
+                   "                     capture file types of the settings)\n"
+                   "  --segments N       simultaneous segments of each file\n"
+                   "  --retries N        give up on a file after N failed attempts\n"
+                   "  -q, --quiet        no progress line and no messages\n"
+                   "Exit status: 0 every file completed, 1 a file failed or the list could\n"
+                   "not be read, 130 interrupted.\n";
         case Command::Add:
             return "usage: kestrune-cli [--home DIR] add URL...\n"
                    "Adds each URL as a new download project (not started).\n";
@@ -71,6 +85,7 @@ std::string UsageText(Command c) {
            "  status             connection, proxies and scheduler\n"
            "  upload FTPURL FILE...  upload files and wait for them\n"
            "  search KEYWORDS... run a meta-search and print the results page\n"
+           "  grab SOURCE        download the files a list file or web page names\n"
            "Options:\n"
            "  --home DIR         program folder (default: KESTRUNE_HOME, else the\n"
            "                     per-user data folder)\n"

@@ -11,10 +11,9 @@
 #include "transfer/url.h"
 
 namespace ks::cli {
-namespace {
+namespace {}  // namespace
 
-// Starts the row and waits for its worker; Ctrl-C pauses it (the worker saves
-// it on its way out).
+// The worker saves a paused project on its way out.
 int StartAndWait(Engine& e, std::size_t row, bool quiet) {
     CProject* p = e.queue->ProjectAt(row);
     // A project held back by the limit starts on a second explicit start.
@@ -46,6 +45,8 @@ int StartAndWait(Engine& e, std::size_t row, bool quiet) {
     if (!quiet) std::fprintf(stderr, "%s\n", status.c_str());
     return ExitForStatus(status);
 }
+
+namespace {
 
 std::optional<std::size_t> FindDownload(Engine& e, const std::string& url,
                                         const std::string& folder) {
@@ -99,8 +100,14 @@ int RunGet(const CliArgs& a) {
         p->settings.seqDigits = a.series->digits;
         p->SetText(&ProjectSettings::seqSuffix, a.series->right);
     }
+    if (!a.mirrors.empty()) {
+        std::vector<std::string> mirrors;
+        for (const std::string& m : a.mirrors) mirrors.push_back(Trim(m));
+        if (!StoreProjectMirrors(*p, mirrors, e.programFolder))
+            Complain("can't write the mirror list in " + e.programFolder);
+    }
     p->attemptLimit = a.retries.value_or(0);
-    if (a.segments || a.series) SaveProject(*p);
+    if (a.segments || a.series || !a.mirrors.empty()) SaveProject(*p);
     return StartAndWait(e, *row, a.quiet);
 }
 

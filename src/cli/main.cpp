@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
             return RunGet(a);
         case Command::Upload:
             return RunUpload(a);
+        case Command::Grab:
+            return RunGrab(a);
         case Command::Add:
             return RunAdd(a);
         case Command::List:

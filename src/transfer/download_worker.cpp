@@ -11,6 +11,7 @@
 #include "platform/socket.h"
 #include "transfer/dispatch.h"
 #include "transfer/external_program.h"
+#include "transfer/list_grab.h"
 #include "transfer/segments.h"
 #include "transfer/url.h"
 
@@ -144,15 +145,14 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
     }
 }
 
-void RunList(CProject& p, const WorkerHooks& h) {
-    if (h.urlList) {
-        h.urlList(p);
-    } else {
-        p.result.store(ResultNetwork);  // no list support in this build
-    }
+// False when the worker must end without its final report.
+bool RunList(CProject& p, const WorkerHooks& h) {
+    if (!h.urlList) return RunUrlListGrab(p, h);
+    h.urlList(p);
+    return true;
 }
 
-void Finish(CProject& p) {
+void Finish(CProject& p, const WorkerHooks& h) {
     const bool stopped = WaitForSegments(p);
     const std::int32_t r = p.result.load();
     StatusEvent event;
@@ -167,13 +167,13 @@ void Finish(CProject& p) {
         event = StatusEvent::Completed;
     }
     NotifyRow(p, event);
-    if (p.settings.segments.load() > 0) {
-        if (p.pingThread.load()) {
-            p.CancelPing();
-            p.SetPingConnection(nullptr);
-        }
-        StopSegments(p);
+    if (h.mirrorLookupEnd) {
+        h.mirrorLookupEnd(p);
+    } else if (p.pingThread.load()) {
+        p.CancelPing();
+        p.SetPingConnection(nullptr);
     }
+    if (p.settings.segments.load() > 0) StopSegments(p);
     p.rate.store(0);
     NotifyActivity(false);
     SaveCheckpoint(p);
@@ -228,11 +228,15 @@ int DownloadWorker(CProject* project) {
         RunHidden(p, h);
         return 0;
     }
-    if (p.settings.Kind() == ProjectKind::UrlListGrab && !p.segmentWorker.load())
-        RunList(p, h);
-    else
+    if (p.settings.Kind() == ProjectKind::UrlListGrab && !p.segmentWorker.load()) {
+        if (!RunList(p, h)) {
+            EndWorker(project);
+            return 0;
+        }
+    } else {
         DownloadLoop(p, h);
-    Finish(p);
+    }
+    Finish(p, h);
     return 0;
 }
 

@@ -29,13 +29,19 @@ struct WorkerHooks {
     // Default: DispatchUrl.
     std::function<int(CProject&, const std::string&)> dispatch;
     // The URL list branch (UrlListGrab); returns like the download loop leaves result.
+    // Default: RunUrlListGrab.
     std::function<void(CProject&)> urlList;
-    // Mirror lookup before each fetch.
+    // Mirror lookup before each fetch, and its end when the worker ends (the
+    // lookup must be done with the project before the worker lets it go).
     std::function<void(CProject&)> mirrorLookup;
+    std::function<void(CProject&)> mirrorLookupEnd;
     // After each completed file (not for segment workers): the after-download action.
     std::function<void(const std::string& localPath)> afterDownload;
     // The keep-alive fetch ended; arm the next one in ms.
     std::function<void(std::int64_t ms)> keepAliveDone;
+    // A message for the user ("Error reading list file!"). Called on the
+    // worker's thread; must not wait for the UI thread.
+    std::function<void(const std::string& text)> message;
 };
 void SetWorkerHooks(WorkerHooks hooks);
 WorkerHooks GetWorkerHooks();

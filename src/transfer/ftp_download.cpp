@@ -82,7 +82,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     UrlParts parts;
     SplitUrl(url, parts);
     project.clientOpen = false;
-    const std::string fileName = FtpLocalFileName(url);
+    const std::string fileName = project.localName.empty() ? FtpLocalFileName(url) : project.localName;
     project.SetText(&ProjectSettings::fileName, fileName);
     const std::string folder = project.GetText(&ProjectSettings::folder);
     project.localPath = LocalPath(folder, fileName);
@@ -126,6 +126,7 @@ int FtpDownload(CProject& project, const std::string& url) {
         const CProject* parent = project.parentProject;
         const std::int64_t parentTotal = parent ? parent->settings.totalSize.load() : -1;
         if (!listed || client->remoteSize != parentTotal) {
+            if (listed) RejectSegmentSource(project);
             // Bytes of another file, or of a size we cannot check, are never kept.
             if (project.result != ResultNetwork) {
                 if (ParentStopping(project)) project.SignalStop();

@@ -163,6 +163,7 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
             p.settings.totalSize = rangeTotal;
             return false;
         }
+        if (code < 500) RejectSegmentSource(p);
         Fail(d, code < 500 ? ResultHttpClientError : ResultHttpServerError);
         return false;
     } else if (code >= 300 && code < 400 && Lower(location) != Lower(p.nextUrl)) {
@@ -188,7 +189,10 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
         if (contentLength != 0 && p.settings.savedProgress.load() >= contentLength) return false;
     }
     d.lengthUnknown = contentLength == 0;
-    if (!CheckRange(d)) return false;
+    if (!CheckRange(d)) {
+        RejectSegmentSource(p);
+        return false;
+    }
     if (!d.partial) {
         p.bytesDone = 0;
         p.settings.savedProgress = 0;
@@ -291,6 +295,7 @@ bool CHttpConnection::OnBody(Download& d, char* data, std::size_t len, bool segm
 
 int CHttpConnection::ReceivePage() {
     std::unique_ptr<char[]> buf(new char[kPageBlock + 1]);
+    const std::size_t readLimit = pageLimit + kPageHeaderRoom;
     for (;;) {
         if (owner && owner->stopRequested) break;
         std::int64_t n = socket_.Recv(buf.get(), kPageBlock);
@@ -303,9 +308,9 @@ int CHttpConnection::ReceivePage() {
         // A block is text: it ends at its first NUL.
         buf[n] = '\0';
         pageText.append(buf.get(), std::strlen(buf.get()));
-        if (pageText.size() > kMaxPageBytes) {
-            SetResult(ResultIncomplete);
-            return 0;
+        if (pageText.size() >= readLimit) {
+            pageTruncated = true;
+            break;
         }
     }
     std::size_t end = pageText.find("\r\n\r\n");
@@ -316,10 +321,14 @@ int CHttpConnection::ReceivePage() {
     if (chunked) {
         ChunkedDecoder dec;
         pageText.resize(dec.Decode(pageText.data(), pageText.size()));
-        if (!dec.Done()) {
+        if (!dec.Done() && !pageTruncated) {
             SetResult(ResultIncomplete);
             return 0;
         }
+    }
+    if (pageText.size() > pageLimit) {
+        pageText.resize(pageLimit);
+        pageTruncated = true;
     }
     return 1;
 }

@@ -27,8 +27,10 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     static constexpr std::size_t kDownloadBlock = 256 * 1024;
     static constexpr std::size_t kPageBlock = 8191;
 
-    // A page bigger than this is not a page: the exchange fails.
+    // Page mode keeps at most this much of a body unless told otherwise.
     static constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
+    // Room for the header on top of the body limit while receiving.
+    static constexpr std::size_t kPageHeaderRoom = 64 * 1024;
 
     CHttpConnection();
     ~CHttpConnection() override;
@@ -48,7 +50,11 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     // Thread-safe: ends the blocking step in progress and every later one.
     void Cancel() override;
 
+    // Page mode: a longer body is cut here and the exchange still succeeds,
+    // with pageTruncated set; the rest is never read.
+    std::size_t pageLimit = kMaxPageBytes;
     std::string pageText;  // page mode: the body
+    bool pageTruncated = false;
     bool connected = false;
     std::int32_t result = ResultOk;
 

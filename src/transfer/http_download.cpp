@@ -44,7 +44,7 @@ int HttpDownload(CProject& project, const std::string& url) {
     UrlParts parts;
     SplitUrl(url, parts);
     const std::string folder = project.GetText(&ProjectSettings::folder);
-    const std::string name = HttpLocalFileName(url);
+    const std::string name = project.localName.empty() ? HttpLocalFileName(url) : project.localName;
     project.SetText(&ProjectSettings::fileName, name);
     project.localPath = LocalPath(folder, name);
 

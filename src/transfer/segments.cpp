@@ -174,16 +174,28 @@ std::string NextSegmentUrl(CProject& p) {
 
 std::string NextSegmentUrl(CProject& p, const std::string& requested) {
     const std::vector<std::string> mirrors = p.Mirrors();
-    if (mirrors.empty()) return requested;
     std::int32_t k = p.nextMirror.load();
     if (k < 0 || static_cast<std::size_t>(k) >= mirrors.size()) k = 0;
-    std::string url = mirrors[static_cast<std::size_t>(k)];
     const std::int32_t digits = p.settings.seqDigits.load();
-    if (digits != 0 && p.settings.sequential.load() == 1)
-        url = SequenceUrl(url, p.settings.seqFrom.load(), digits,
-                          p.GetText(&ProjectSettings::seqSuffix));
-    p.nextMirror = k + 1;
-    return url;
+    for (std::size_t tried = 0; tried < mirrors.size(); ++tried) {
+        std::string url = mirrors[static_cast<std::size_t>(k)];
+        if (digits != 0 && p.settings.sequential.load() == 1)
+            url = SequenceUrl(url, p.settings.seqFrom.load(), digits,
+                              p.GetText(&ProjectSettings::seqSuffix));
+        k = static_cast<std::size_t>(k) + 1 < mirrors.size() ? k + 1 : 0;
+        if (p.MirrorRejected(url)) continue;
+        p.nextMirror = k;
+        return url;
+    }
+    return requested;
+}
+
+void RejectSegmentSource(CProject& w) {
+    CProject* parent = w.parentProject;
+    if (!w.segmentWorker.load() || !parent) return;
+    // Only the choice among mirrors reads the rejections, so the project's
+    // own URL stays its main connection's source whatever happens here.
+    parent->RejectMirror(w.GetText(&ProjectSettings::url));
 }
 
 namespace {

@@ -40,6 +40,11 @@ bool PreMerge(CProject& project);
 // returns true with `scratch` filled when a stopped segment must be merged now.
 bool CheckSegments(CProject& project, SegmentScratch& scratch);
 
+// A segment worker's source served another file (another size, no range) or
+// refused it: when that source is one of the parent's mirrors, no later
+// segment takes it.
+void RejectSegmentSource(CProject& worker);
+
 // After every block of a segment worker: true when it must end its transfer.
 bool SegmentMustStop(CProject& worker);
 
@@ -84,7 +89,8 @@ void StartSegments(CProject& project, int limit, const CSegment* ending,
 // The offset at which the next segment should start; 0, with noMoreSegments
 // set, when no piece worth a segment is left.
 std::int64_t ChooseSplitPoint(CProject& project);
-// The segment URL: the requested URL, or the mirrors in turn.
+// The segment URL: the requested URL, or the mirrors in turn, leaving out the
+// rejected ones (and the requested URL once every mirror is rejected).
 std::string NextSegmentUrl(CProject& project);
 std::string NextSegmentUrl(CProject& project, const std::string& requested);
 

@@ -18,6 +18,7 @@
 #include "dialogs/win_util.h"
 #include "platform/files.h"
 #include "projects/queue_options.h"
+#include "search/mirror_lookup.h"
 #undef PlaySound  // the queue host method of that name
 #include "resource.h"
 
@@ -73,6 +74,7 @@ CMainFrame::CMainFrame(AppContext& app)
     WriteFileTypes(settings_.captureFileTypes);
     settings_.installKey = app.installKey;
     settings_.Publish();
+    InstallMirrorLookup();
     ApplyQueueOptions();
 }
 
