@@ -183,9 +183,6 @@ TEST_F(SearchRow, FinishedSearchOpensItsFrameset) {
 }
 
 TEST_F(SearchRow, UpdateWhenLastLiesAheadKeepsEnginesTheUserSwitchedOff) {
-#if !__has_include("transfer/fetch_page.h")
-    GTEST_SKIP() << "page fetches not built yet";
-#endif
     ScriptedHttpServer server({});
     const std::uint16_t port = server.Port();
     const std::string update =
