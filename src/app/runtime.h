@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "connection/proxy_settings.h"
+#include "platform/tls.h"
 #include "projects/atom.h"
 
 namespace ks {
@@ -20,7 +21,7 @@ struct ExternalProgram {
 };
 
 class Runtime {
-public:
+  public:
     Atom<std::int32_t> retryWaitSeconds{10};  // "Limits" "wait"
     Atom<std::int32_t> timeoutSeconds{180};   // "Limits" "timeout"
     Atom<std::int32_t> keepAliveSeconds{60};
@@ -33,12 +34,14 @@ public:
     void SetProxy(ProxySettings p) { Store(proxy_, std::move(p)); }
     ExternalProgram External() const { return Locked(external_); }
     void SetExternal(ExternalProgram e) { Store(external_, std::move(e)); }
+    plat::TlsTrust Tls() const { return Locked(tls_); }
+    void SetTls(plat::TlsTrust t) { Store(tls_, std::move(t)); }
     std::vector<std::string> CaptureFileTypes() const { return Locked(fileTypes_); }
     void SetCaptureFileTypes(std::vector<std::string> t) { Store(fileTypes_, std::move(t)); }
 
     std::int64_t TimeoutMs() const { return std::int64_t(timeoutSeconds.load()) * 1000; }
 
-private:
+  private:
     template <class T>
     T Locked(const T& v) const {
         std::lock_guard<std::mutex> g(mu_);
@@ -54,6 +57,7 @@ private:
     ProxySettings proxy_;
     ExternalProgram external_;
     std::vector<std::string> fileTypes_;
+    plat::TlsTrust tls_;
 };
 
 // The one instance of the process.

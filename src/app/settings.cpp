@@ -175,6 +175,16 @@ void Settings::Publish() const {
     rt.SetExternal(ExternalProgram{download.useExt, download.extProg, download.extParams});
     rt.SetCaptureFileTypes(captureFileTypes);
     rt.SetProgramFolder(programFolder);
+    rt.SetTls(TlsTrustFor(tls, programFolder));
+}
+
+plat::TlsTrust TlsTrustFor(const Settings::Tls& tls, const std::string& programFolder) {
+    plat::TlsTrust t;
+    t.verify = tls.verify;
+    if (!tls.caFile.empty())
+        t.caFile = plat::IsAbsolutePath(tls.caFile) ? tls.caFile
+                                                    : plat::JoinPath(programFolder, tls.caFile);
+    return t;
 }
 
 }  // namespace ks

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/ini_store.h"
+#include "platform/tls.h"
 
 namespace ks {
 
@@ -108,6 +109,11 @@ struct Settings {
         std::int32_t timeout = 180;  // "timeout": socket time-out in seconds
     } limits;
 
+    struct Tls {
+        bool verify = true;  // "verify": "no" turns certificate checks off
+        std::string caFile;  // "cafile": extra trusted roots (PEM), P-relative or absolute
+    } tls;
+
     // "File Types": "total" and "type%d", dots stripped. A missing "total"
     // gives (and writes) DefaultCaptureFileTypes(); "0" gives an empty list.
     std::vector<std::string> captureFileTypes;
@@ -182,9 +188,13 @@ struct Settings {
     void LoadConnectionProfile(const IniDocument& ini);
 
     // Hands the values workers read (retry wait, time-out, keep-alive
-    // interval, external program, capture list, program folder) to
+    // interval, external program, capture list, program folder, TLS trust) to
     // GlobalRuntime(). Call after Load and after every change of those.
     void Publish() const;
 };
+
+// The trust the TLS layer applies: a relative "cafile" names a file in the
+// program folder.
+plat::TlsTrust TlsTrustFor(const Settings::Tls& tls, const std::string& programFolder);
 
 }  // namespace ks

@@ -18,7 +18,7 @@ bool ParseInt(const std::string& s, std::int32_t& out, std::int32_t min) {
 // Options of a command that take one value.
 bool TakesValue(const std::string& opt) {
     return opt == "--dir" || opt == "--segments" || opt == "--retries" || opt == "--user" ||
-           opt == "--password" || opt == "--home";
+           opt == "--password" || opt == "--home" || opt == "--ca-file";
 }
 
 // Whether a non-option argument is still to come after index i.
@@ -75,6 +75,10 @@ struct Parser {
         const Command c = r.command;
         if (opt == "--help" || opt == "-h") return r.help = true;
         if (opt == "--home") return Value(opt, r.home);
+        if (c == Command::Get || c == Command::Run) {
+            if (opt == "--ca-file") return Value(opt, r.caFile);
+            if (opt == "--insecure") return r.insecure = true;
+        }
         if (c == Command::Get) {
             if (opt == "--dir") return Value(opt, r.dir);
             if (opt == "--quiet" || opt == "-q") return r.quiet = true;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/paths.h"
+#include "app/runtime.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
@@ -11,12 +12,27 @@ namespace ks::cli {
 
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return plat::CurrentDir();
-#ifdef _WIN32
-    const bool absolute = (path.size() >= 2 && path[1] == ':') || plat::IsSeparator(path[0]);
-#else
-    const bool absolute = path[0] == '/';
-#endif
-    return absolute ? path : plat::JoinPath(plat::CurrentDir(), path);
+    return plat::IsAbsolutePath(path) ? path : plat::JoinPath(plat::CurrentDir(), path);
+}
+
+bool ApplyTrustOptions(const Settings& settings, const std::string& caFile, bool insecure,
+                       bool quiet) {
+    plat::TlsTrust trust = TlsTrustFor(settings.tls, settings.programFolder);
+    if (!caFile.empty()) {
+        trust.caFile = AbsolutePath(caFile);
+        if (!plat::FileExists(trust.caFile)) {
+            Complain("no such CA file: " + caFile);
+            return false;
+        }
+    }
+    if (insecure) trust.verify = false;
+    // Off is a choice the user must keep seeing, wherever it came from.
+    if (!trust.verify && !quiet)
+        Complain(
+            "warning: https certificates are not checked; anyone on the way can read "
+            "and change the download");
+    GlobalRuntime().SetTls(trust);
+    return true;
 }
 
 void Complain(const std::string& msg) {

@@ -13,6 +13,8 @@ namespace ks::plat {
 // '\\' on Windows, '/' elsewhere. Texts that name "\" as a separator mean this.
 char PathSeparator();
 bool IsSeparator(char c);
+// Rooted: "/x"; on Windows also "C:..." and "\\x".
+bool IsAbsolutePath(std::string_view path);
 
 // a + separator + b, with separators at the end of a not doubled.
 std::string JoinPath(std::string_view a, std::string_view b);
@@ -43,12 +45,12 @@ bool WriteFileAtomic(const std::string& path, std::string_view content);
 
 // An open file with 64-bit offsets. Not copyable; closes on destruction.
 class File {
-public:
+  public:
     enum class Mode {
-        Read,         // existing file, read only
-        ReadWrite,    // create if missing, keep contents
-        Truncate,     // create or truncate, read-write
-        Append,       // create if missing, keep contents, writes go to the end
+        Read,       // existing file, read only
+        ReadWrite,  // create if missing, keep contents
+        Truncate,   // create or truncate, read-write
+        Append,     // create if missing, keep contents, writes go to the end
     };
     File() = default;
     ~File();
@@ -71,7 +73,7 @@ public:
     bool Flush();               // to the disk, not just the OS cache
     bool Truncate(std::int64_t size);
 
-private:
+  private:
     friend std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
     std::intptr_t handle_ = -1;
 };

@@ -11,6 +11,14 @@ bool IsSeparator(char c) {
 #endif
 }
 
+bool IsAbsolutePath(std::string_view path) {
+    if (path.empty()) return false;
+#ifdef _WIN32
+    if (path.size() >= 2 && path[1] == ':') return true;
+#endif
+    return IsSeparator(path[0]);
+}
+
 char PathSeparator() {
 #ifdef _WIN32
     return '\\';
@@ -47,9 +55,13 @@ std::string DirName(std::string_view path) {
     return std::string();
 }
 
-File::~File() { Close(); }
+File::~File() {
+    Close();
+}
 
-File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+File::File(File&& other) noexcept : handle_(other.handle_) {
+    other.handle_ = -1;
+}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
@@ -60,7 +72,9 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
-bool File::IsOpen() const { return handle_ != -1; }
+bool File::IsOpen() const {
+    return handle_ != -1;
+}
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
     out.clear();

@@ -70,6 +70,7 @@ void CProject::ResetRuntime() {
     parentProject = nullptr;
     servedSegment = nullptr;
     cookieText.clear();
+    cookieSecure = false;
     cancelViaConnection = true;
     imageBase = 4;
     rate = 0.001;
@@ -117,6 +118,16 @@ std::vector<std::string> CProject::Mirrors() const {
 void CProject::SetMirrors(std::vector<std::string> m) {
     std::lock_guard<std::mutex> g(mu);
     mirrors_ = std::move(m);
+}
+
+std::string CProject::FailureText() const {
+    std::lock_guard<std::mutex> g(mu);
+    return failureText_;
+}
+
+void CProject::SetFailureText(std::string text) {
+    std::lock_guard<std::mutex> g(mu);
+    failureText_ = std::move(text);
 }
 
 void CProject::SetConnection(Cancellable* c) {

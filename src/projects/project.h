@@ -27,10 +27,10 @@ enum class ProjectKind : std::int32_t { Download = 0, UrlListGrab = 1, FtpUpload
 // ResultCode values left in CProject::result.
 enum ResultCode : std::int32_t {
     ResultOk = 0,
-    ResultNetwork = -1,      // connect, send or receive failed, or timed out
-    ResultIncomplete = -2,   // closed early, or an HTML page for a file
+    ResultNetwork = -1,     // connect, send or receive failed, or timed out
+    ResultIncomplete = -2,  // closed early, or an HTML page for a file
     ResultInvalidUrl = -3,
-    ResultFetchAgain = -4,   // redirect or segment merge: fetch nextUrl
+    ResultFetchAgain = -4,  // redirect or segment merge: fetch nextUrl
     // The server refused the request (4xx): retrying cannot help, the
     // project ends as an error.
     ResultHttpClientError = -5,
@@ -40,12 +40,16 @@ enum ResultCode : std::int32_t {
     // The local file could not be opened or written: the project ends as an
     // error instead of counting as done.
     ResultFileError = -7,
+    // The TLS handshake failed or the server's certificate is not trusted: a
+    // bad certificate does not heal by retrying, so the project ends as an
+    // error. (A connection lost during the handshake is ResultNetwork.)
+    ResultTlsFailure = -8,
 };
 
 // Something a stop request can interrupt: an HTTP connection's socket or the
 // FTP client.
 class Cancellable {
-public:
+  public:
     virtual ~Cancellable() = default;
     virtual void Cancel() = 0;
 };
@@ -82,7 +86,7 @@ struct ProjectSettings {
 };
 
 class CProject {
-public:
+  public:
     CProject();
     explicit CProject(const ProjectSettings& s);
     virtual ~CProject();
@@ -100,6 +104,10 @@ public:
     void SetCurrentUrl(std::string u);
     std::vector<std::string> Mirrors() const;
     void SetMirrors(std::vector<std::string> m);
+    // Why the last attempt failed, in words for the user (for example a
+    // certificate's fault); empty when the result code says it all.
+    std::string FailureText() const;
+    void SetFailureText(std::string text);
 
     // The blocking call in progress (worker thread installs and clears it).
     void SetConnection(Cancellable* c);
@@ -130,8 +138,9 @@ public:
     std::atomic<bool> noMoreSegments{false};
     std::atomic<bool> cookiePending{false};
     std::atomic<bool> resumable{false};
-    std::string cookieText;  // worker-owned
-    std::string cookieHost;  // worker-owned: the host cookieText came from
+    std::string cookieText;     // worker-owned
+    std::string cookieHost;     // worker-owned: the host cookieText came from
+    bool cookieSecure = false;  // worker-owned: cookieText came over https
     std::atomic<std::int32_t> result{0};
     // Failed attempts after which the worker gives up with "Error"; 0: never.
     std::atomic<std::int32_t> attemptLimit{0};
@@ -153,12 +162,13 @@ public:
     CSegment* servedSegment = nullptr;  // segment worker: its node
     std::atomic<std::int64_t> lastTick{0};
 
-private:
+  private:
     void ReleaseSegments();
     void DeleteProjectFiles();
     static void DeleteSearchResults(const ProjectSettings& s);
 
     std::string currentUrl_;
+    std::string failureText_;
     std::vector<std::string> mirrors_;
     std::mutex cancelMu_;
     Cancellable* connection_ = nullptr;
