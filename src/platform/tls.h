@@ -60,8 +60,10 @@ class TlsStream {
     // "TLSv1.3" once the handshake is done.
     std::string Protocol() const;
 
-  private:
+    // The library's state; each platform defines it.
     struct Impl;
+
+  private:
     bool Fail(TlsFailure f, std::string text);
 
     Socket& socket_;

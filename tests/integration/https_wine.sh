@@ -51,7 +51,7 @@ mkdir -p "$W/down"
 wcli get --quiet "${CA[@]}" --dir "Z:$W/down" "https://127.0.0.1:$GOOD/w.bin"; rc=$?
 check "SChannel download exits 0 (got $rc)" test "$rc" -eq 0
 check "SChannel download is byte-identical" same_file "$W/www/w.bin" "$W/down/w.bin"
-check "no SNI for an address" grep -q "^$GOOD GET /w.bin 20[06] .* \"\"$" "$LOG"
+check "no SNI for an address" grep -q "^$GOOD GET /w.bin 20[06] .* \"-\"$" "$LOG"
 mkdir -p "$W/byname"
 wcli get --quiet "${CA[@]}" --dir "Z:$W/byname" "https://localhost:$GOOD/w.bin"; rc=$?
 check "SChannel download by name exits 0 (got $rc)" test "$rc" -eq 0

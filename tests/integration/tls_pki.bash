@@ -47,3 +47,38 @@ CNF
     openssl req -x509 -newkey rsa:2048 -nodes -keyout "$d/stranger.key" -out "$d/stranger.pem" \
         -days 30 -subj "/CN=127.0.0.1" -addext "subjectAltName=IP:127.0.0.1" 2>/dev/null
 }
+
+# start_tls_nginx ROOTDIR PKIDIR -> sets TLS_PORT: one nginx serving ROOTDIR over
+# TLS 1.2/1.3 with PKIDIR's good certificate (common.bash stops it).
+start_tls_nginx() {
+    local root=$1 pki=$2 pfx="$KI_WORK/nginx-tls"
+    mkdir -p "$pfx/logs" "$pfx/tmp"
+    TLS_PORT=$(free_port)
+    cat > "$pfx/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $pfx/nginx.pid;
+error_log $pfx/logs/error.log;
+events { worker_connections 256; }
+http {
+    access_log off;
+    client_body_temp_path $pfx/tmp;
+    proxy_temp_path $pfx/tmp;
+    fastcgi_temp_path $pfx/tmp;
+    uwsgi_temp_path $pfx/tmp;
+    scgi_temp_path $pfx/tmp;
+    default_type application/octet-stream;
+    sendfile on;
+    server {
+        listen 127.0.0.1:$TLS_PORT ssl;
+        ssl_certificate $pki/good.pem;
+        ssl_certificate_key $pki/good.key;
+        ssl_protocols TLSv1.2 TLSv1.3;
+        root $root;
+    }
+}
+CONF
+    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
+    KI_PIDS+=($!)
+    wait_port "$TLS_PORT" || { cat "$pfx/logs/"*; return 1; }
+}

@@ -5,13 +5,14 @@
 // implementations accept any certificate when left to themselves, and none of
 // them knows the extra roots of a CA file.
 #define SECURITY_WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// The security headers need the Windows types first.
+#include <wincrypt.h>
+// SChannel's structures use the certificate types.
 #include <schannel.h>
 #include <security.h>
 #include <sspi.h>
-#include <wincrypt.h>
-#include <windows.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <cstring>
 #include <vector>
@@ -124,6 +125,10 @@ static SECURITY_STATUS HandshakeLoop(Socket& socket, TlsStream::Impl& m, bool fi
                 networkFailure = !full;
                 return full ? SEC_E_INVALID_TOKEN : SEC_E_INCOMPLETE_MESSAGE;
             }
+            // Some SChannels wait for more of a peer that is not speaking TLS
+            // at all; its first byte already tells (a record type, 20..23).
+            const auto type = static_cast<unsigned char>(m.in[m.inStart]);
+            if (type < 20 || type > 23) return SEC_E_INVALID_TOKEN;
         }
         SecBuffer inBufs[2] = {
             {static_cast<unsigned long>(m.Pending()), SECBUFFER_TOKEN, m.in.data() + m.inStart},

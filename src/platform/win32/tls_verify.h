@@ -3,8 +3,9 @@
 // validity period, and issued for the host asked for. Private to win32/.
 #pragma once
 
+#include <winsock2.h>
+// after the Windows headers
 #include <wincrypt.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>
