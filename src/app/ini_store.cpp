@@ -36,6 +36,14 @@ std::string DefaultForm(std::string_view def) {
     return std::string(def.substr(0, kIniValueMax));
 }
 
+// A key that would read back as something else is refused: '=' would end
+// it early, a leading ';' makes the line a comment and a leading '[' a
+// section header.
+bool IsStorableKey(std::string_view key) {
+    if (key.empty() || key.front() == ';' || key.front() == '[') return false;
+    return key.find('=') == std::string_view::npos;
+}
+
 }  // namespace
 
 std::string IniValueAsRead(std::string_view value) {
@@ -53,7 +61,12 @@ bool IniNamesEqual(std::string_view a, std::string_view b) {
 bool IniDocument::Parse(std::string_view bytes) {
     sections_.clear();
     if (bytes.size() > kIniFileMax) return false;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    // Blank lines are dropped on writing, so a BOM behind them would reach the
+    // start of the file on the next save: it is skipped there too.
+    std::size_t text = bytes.find_first_not_of(" \t\r\n");
+    if (text != std::string_view::npos && bytes.substr(text, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(text + 3);
+    }
     sections_.push_back(Section{std::string(), false, {}});
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -138,7 +151,7 @@ std::string IniDocument::Get(std::string_view section, std::string_view key,
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string sec = StoredForm(section), k = StoredForm(key), v = StoredForm(value);
-    if (sec.empty() || k.empty()) return false;
+    if (sec.empty() || !IsStorableKey(k)) return false;
     Section* s = FindSection(sec);
     if (!s) {
         sections_.push_back(Section{sec, true, {Line{k, v}}});

@@ -10,7 +10,8 @@
 //     and values are ignored; a matching pair of
 //     outer double or single quotes is stripped from a value;
 //   - a line starting with ';' is a comment, a line without '=' is not a key;
-//   - LF, CRLF and CR-only files read the same; a leading UTF-8 BOM is skipped;
+//   - LF, CRLF and CR-only files read the same; a UTF-8 BOM at the start, or
+//     behind leading blanks and line breaks, is skipped;
 //   - a value is at most kIniValueMax characters (longer ones are cut);
 //   - a present-but-empty value reads as ""; an absent key reads as the
 //     default with its trailing blanks trimmed (its first character is kept).
@@ -56,7 +57,9 @@ class IniDocument {
     // nullopt when the key is absent.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
-    // True if the document changed.
+    // True if the document changed. Refused (false) for an empty section and
+    // for a key that would read back as something else: empty, holding '=',
+    // or starting with ';' or '['.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
     // True if a key was removed.
     bool Delete(std::string_view section, std::string_view key);

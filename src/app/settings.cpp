@@ -6,6 +6,7 @@
 #include <climits>
 #include <functional>
 
+#include "app/proxy_profile.h"
 #include "app/runtime.h"
 #include "app/settings_keys.h"
 #include "platform/files.h"
@@ -110,7 +111,7 @@ void ConnectionProfile::Save(IniFile& ini) const {
               });
 }
 
-std::string Settings::CurrentConnectionFor(const DialUp& d) {
+std::string Settings::CurrentConnectionFor(const DialUpSettings& d) {
     if (!d.use) return "LAN Settings";
     return d.entries.empty() ? "Lan Settings" : d.entries.front();
 }
@@ -175,6 +176,7 @@ void Settings::Publish() const {
     rt.SetExternal(ExternalProgram{download.useExt, download.extProg, download.extParams});
     rt.SetCaptureFileTypes(captureFileTypes);
     rt.SetProgramFolder(programFolder);
+    rt.SetProxy(ProxyFromProfile(connection, installKey));
     rt.SetTls(TlsTrustFor(tls, programFolder));
 }
 

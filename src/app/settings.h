@@ -31,6 +31,8 @@
 #include <vector>
 
 #include "app/ini_store.h"
+#include "connection/dialup.h"
+#include "connection/scheduler.h"
 #include "platform/tls.h"
 
 namespace ks {
@@ -127,14 +129,7 @@ struct Settings {
         std::int32_t IntervalSeconds() const { return minute * 60 + second; }
     } urlList;
 
-    struct DialUp {
-        std::vector<std::string> entries;  // "total", "con%d" (empty names skipped)
-        std::int32_t dialTime = 60;        // "dialtime"
-        std::int32_t redialTime = 60;      // "redialtime"
-        bool redial = false;               // "redial"
-        bool use = false;                  // "use"
-        bool remember = false;             // "remember"
-    } dialUp;
+    DialUpSettings dialUp;  // "Dial Up"
 
     // The connection whose profile is in `connection`: the first dial-up entry,
     // or "Lan Settings" without entries; "LAN Settings" when dial-up is off.
@@ -142,18 +137,14 @@ struct Settings {
     std::string currentConnection;
     ConnectionProfile connection;
 
-    struct Scheduler {
-        bool sunday = false, monday = false, tuesday = false, wednesday = false, thursday = false,
-             friday = false, saturday = false;
-        bool enable = false, specify = false, expire = false, nomore = false;
-        bool quit = false, quit2 = false, shutdown = false, shutdown2 = false;
-        std::int32_t startHour = 0, startMin = 0, startSec = 0;
-        std::int32_t endHour = 0, endMin = 0, endSec = 0;
-        std::int32_t year = 2000, month = 1, day = 1;
-    } scheduler;
+    ScheduleSettings scheduler;  // "Scheduler"
 
     std::string programFolder;  // P, given to Load
     std::string iniPath;        // the file Load read and Save writes
+    // The per-installation key that unscrambles the profile's passwords (from
+    // the registry, see registry_values.h). Not in the file; the caller sets it
+    // before Publish. Without it, proxy passwords publish empty.
+    std::string installKey;
 
     // The record as a missing settings file gives it (no file is touched).
     static Settings Defaults(const std::string& programFolder);
@@ -183,13 +174,14 @@ struct Settings {
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
     // Rules of the derived values.
-    static std::string CurrentConnectionFor(const DialUp& d);
+    static std::string CurrentConnectionFor(const DialUpSettings& d);
     // Re-reads `connection` for currentConnection from ini.
     void LoadConnectionProfile(const IniDocument& ini);
 
     // Hands the values workers read (retry wait, time-out, keep-alive
-    // interval, external program, capture list, program folder, TLS trust) to
-    // GlobalRuntime(). Call after Load and after every change of those.
+    // interval, external program, capture list, program folder, the current
+    // connection's proxies, TLS trust) to GlobalRuntime(). Call after Load and
+    // after every change of those; the next transfer started uses them.
     void Publish() const;
 };
 

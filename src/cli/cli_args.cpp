@@ -18,7 +18,8 @@ bool ParseInt(const std::string& s, std::int32_t& out, std::int32_t min) {
 // Options of a command that take one value.
 bool TakesValue(const std::string& opt) {
     return opt == "--dir" || opt == "--segments" || opt == "--retries" || opt == "--user" ||
-           opt == "--password" || opt == "--home" || opt == "--ca-file";
+           opt == "--password" || opt == "--home" || opt == "--category" || opt == "--method" ||
+           opt == "--ca-file";
 }
 
 // Whether a non-option argument is still to come after index i.
@@ -34,7 +35,7 @@ bool PositionalAfter(const std::vector<std::string>& a, std::size_t i) {
 
 Command CommandFromName(const std::string& s) {
     for (Command c : {Command::Get, Command::Add, Command::List, Command::Run, Command::Config,
-                      Command::Upload})
+                      Command::Upload, Command::Search})
         if (s == CommandName(c)) return c;
     return Command::None;
 }
@@ -93,7 +94,21 @@ struct Parser {
             if (opt == "--overwrite") return r.overwrite = true;
             if (opt == "--quiet" || opt == "-q") return r.quiet = true;
         }
+        if (c == Command::Search) return SearchOption(opt);
         return Fail(std::string("unknown option ") + opt + " for " + CommandName(c));
+    }
+    bool SearchOption(const std::string& opt) {
+        if (opt == "--copies") return r.copies = true;
+        if (opt == "--category") return Number(opt, r.category, 1);
+        if (opt == "--method") {
+            std::string m;
+            if (!Value(opt, m)) return false;
+            const char* names[] = {"all", "any", "exact"};
+            for (std::int32_t k = 0; k < 3; ++k)
+                if (m == names[k]) return r.method = k, true;
+            return Fail("option --method: all, any or exact, not '" + m + "'");
+        }
+        return Fail("unknown option " + opt + " for search");
     }
     void Positional(const std::string& s, std::vector<std::string>& rest) { rest.push_back(s); }
 
@@ -124,6 +139,10 @@ struct Parser {
                 if (rest.size() < 2) return Fail("upload takes FTPURL FILE...");
                 r.urls = {rest[0]};
                 r.files.assign(rest.begin() + 1, rest.end());
+                return true;
+            case Command::Search:
+                if (rest.empty()) return Fail("search needs keywords");
+                for (const std::string& w : rest) r.keywords += (r.keywords.empty() ? "" : " ") + w;
                 return true;
             case Command::None:
                 return true;
@@ -188,6 +207,8 @@ const char* CommandName(Command c) {
             return "config";
         case Command::Upload:
             return "upload";
+        case Command::Search:
+            return "search";
         case Command::None:
             break;
     }

@@ -9,7 +9,7 @@
 
 namespace ks::cli {
 
-enum class Command { None, Get, Add, List, Run, Config, Upload };
+enum class Command { None, Get, Add, List, Run, Config, Upload, Search };
 
 // Exit statuses.
 enum Exit : int {
@@ -55,6 +55,13 @@ struct CliArgs {
     std::string user, password;
     bool overwrite = false;
     std::vector<std::string> files;
+
+    // search: the keywords (joined by blanks), --category N (1-based),
+    // --method all|any|exact (0, 1, 2), --copies
+    std::string keywords;
+    std::int32_t category = 1;
+    std::int32_t method = 0;
+    bool copies = false;
 
     std::string error;  // set when the command line is unusable
 };

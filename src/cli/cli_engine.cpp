@@ -3,10 +3,14 @@
 #include <cstdio>
 
 #include "app/paths.h"
+#include "app/registry_values.h"
 #include "app/runtime.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "projects/project_store.h"
 #include "projects/worker_threads.h"
+#include "search/default_search_ini.h"
+#include "search/search_worker.h"
 
 namespace ks::cli {
 
@@ -58,7 +62,13 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
         return false;
     }
     programFolder = where.folder;
+    // Where there is no registry, its values (the key that scrambles stored
+    // passwords) live beside the settings, so every run reads the same key.
+    plat::SetRegistryStore(plat::JoinPath(programFolder, kRegistryStoreName));
+    if (!plat::RegKeyExists(plat::RegRoot::LocalMachine, kKestruneKey))
+        plat::RegCreateKey(plat::RegRoot::LocalMachine, kKestruneKey);
     settings = Settings::Load(SettingsFilePath(programFolder), programFolder);
+    settings.installKey = ReadOrCreateInstallKey();
     settings.Publish();
     host.folder = plat::CurrentDir();
 
@@ -73,6 +83,8 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     o.autoMirror = settings.download.autoMirrorCheck;
     o.checkFast = settings.download.checkFast;
     queue->SetOptions(o);
+    queue->SetWorker(ProjectKind::Search, [](CProject* p) { SearchWorker(p); });
+    EnsureDefaultSearchIni(programFolder);
     for (auto& p : LoadProjects(programFolder)) queue->AppendProject(p.release());
     open_ = true;
     return true;

@@ -20,6 +20,10 @@ class CliHost : public QueueHost {
     std::string folder;
 };
 
+// The registry stand-in's file in the program folder (not on Windows, which
+// has a registry).
+inline constexpr const char* kRegistryStoreName = "registry.txt";
+
 class Engine {
   public:
     Engine() = default;
@@ -61,6 +65,7 @@ void InstallInterruptHandler();
 bool Interrupted();
 
 bool StderrIsTerminal();
+bool StdinIsTerminal();
 int TerminalWidth();
 
 }  // namespace ks::cli

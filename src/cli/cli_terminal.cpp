@@ -60,6 +60,14 @@ bool StderrIsTerminal() {
 #endif
 }
 
+bool StdinIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stdin)) != 0;
+#else
+    return isatty(STDIN_FILENO) != 0;
+#endif
+}
+
 int TerminalWidth() {
 #ifdef _WIN32
     CONSOLE_SCREEN_BUFFER_INFO info;

@@ -45,6 +45,16 @@ std::string UsageText(Command c) {
                    "  --overwrite        overwrite files on the server (default: resume)\n"
                    "  -q, --quiet        no progress line and no messages\n"
                    "Exit status as for get.\n";
+        case Command::Search:
+            return "usage: kestrune-cli [--home DIR] search [OPTIONS] KEYWORDS...\n"
+                   "Sends the keywords to every engine of a category of search.ini, as a\n"
+                   "search project of the job list, and writes the merged results page into\n"
+                   "the program folder's Data; its path is the last line printed.\n"
+                   "  --category N       category number as in search.ini (cat1 is 1; default 1)\n"
+                   "  --method M         all, any or exact (default: all)\n"
+                   "  --copies           also save a text-only offline copy of every hit\n"
+                   "Exit status: 0 search done (with or without hits), 1 no search.ini or no\n"
+                   "such category, 64 usage, 130 interrupted (the search is paused and saved).\n";
         case Command::None:
             break;
     }
@@ -56,6 +66,7 @@ std::string UsageText(Command c) {
            "  run                run the whole job list\n"
            "  config S K [V]     read or change a setting\n"
            "  upload FTPURL FILE...  upload files and wait for them\n"
+           "  search KEYWORDS... run a meta-search and print the results page\n"
            "Options:\n"
            "  --home DIR         program folder (default: KESTRUNE_HOME, else the\n"
            "                     per-user data folder)\n"

@@ -91,27 +91,4 @@ int RunQueue(const CliArgs& a) {
     return status;
 }
 
-int RunConfig(const CliArgs& a) {
-    Engine e;
-    if (!OpenEngine(e, a.home)) return kExitError;
-    if (!a.value) {
-        std::optional<std::string> v = e.settings.Get(a.section, a.key);
-        if (!v) {
-            Complain("unknown setting [" + a.section + "] " + a.key);
-            return kExitUsage;
-        }
-        std::printf("%s\n", v->c_str());
-        return kExitOk;
-    }
-    if (!e.settings.Set(a.section, a.key, *a.value)) {
-        Complain("unknown setting [" + a.section + "] " + a.key);
-        return kExitUsage;
-    }
-    if (!e.settings.Save()) {
-        Complain("can't write " + SettingsFilePath(e.programFolder));
-        return kExitError;
-    }
-    return kExitOk;
-}
-
 }  // namespace ks::cli

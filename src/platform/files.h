@@ -10,6 +10,11 @@
 
 namespace ks::plat {
 
+// No file is this large (2^60 bytes). An offset or size read from a stored
+// file or a server beyond it is damage, and refusing it where it is read
+// keeps every sum of two offsets in range.
+inline constexpr std::int64_t kMaxPlausibleOffset = std::int64_t(1) << 60;
+
 // '\\' on Windows, '/' elsewhere. Texts that name "\" as a separator mean this.
 char PathSeparator();
 bool IsSeparator(char c);

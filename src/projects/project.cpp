@@ -252,6 +252,17 @@ void CProject::DeleteSearchResults(const ProjectSettings& s) {
     plat::RemoveDir(copies);
 }
 
+std::string CProject::SearchStatus() const {
+    std::lock_guard<std::mutex> g(mu);
+    return searchFinished_ + searchRunning_;
+}
+
+void CProject::SetSearchStatus(std::string finished, std::string running) {
+    std::lock_guard<std::mutex> g(mu);
+    searchFinished_ = std::move(finished);
+    searchRunning_ = std::move(running);
+}
+
 CProject::~CProject() {
     stopRequested = true;
     // Our own worker and lookup may still hold nodes of the list; let them end first.

@@ -108,6 +108,10 @@ class CProject {
     // certificate's fault); empty when the result code says it all.
     std::string FailureText() const;
     void SetFailureText(std::string text);
+    // A search's status lines: engines finished, then engines still running.
+    // The Search dialog reads them while the worker replaces them.
+    std::string SearchStatus() const;
+    void SetSearchStatus(std::string finished, std::string running);
 
     // The blocking call in progress (worker thread installs and clears it).
     void SetConnection(Cancellable* c);
@@ -170,6 +174,7 @@ class CProject {
     std::string currentUrl_;
     std::string failureText_;
     std::vector<std::string> mirrors_;
+    std::string searchFinished_, searchRunning_;
     std::mutex cancelMu_;
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;

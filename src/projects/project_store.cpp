@@ -21,22 +21,26 @@ std::string Clean(std::string_view s) {
     return WithoutLineBreaks(s);
 }
 
-// The decimal number at the start of s (blanks and a sign allowed before the
-// digits); 0 when there is none, saturated when it does not fit.
+// The decimal number at the start of s (blanks and one sign allowed before
+// the digits); 0 when there is none, saturated when it does not fit.
 std::int64_t LeadingNumber(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
-    std::int64_t v = 0;
+    // from_chars would take a second '-' itself: "--5" is no number.
+    if (i >= s.size() || s[i] < '0' || s[i] > '9') return 0;
+    std::uint64_t v = 0;
     const char* first = s.data() + i;
     auto [end, ec] = std::from_chars(first, s.data() + s.size(), v);
-    if (ec == std::errc::result_out_of_range) {
-        v = std::numeric_limits<std::int64_t>::max();
-    } else if (ec != std::errc() || end == first) {
-        return 0;
-    }
-    return negative ? -v : v;
+    constexpr std::uint64_t kMax = std::numeric_limits<std::int64_t>::max();
+    if (ec == std::errc::result_out_of_range || v > kMax) v = kMax;
+    return negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+}
+
+// A stored offset or size, kept within what any file can hold.
+std::int64_t LeadingOffset(std::string_view s) {
+    return std::clamp(LeadingNumber(s), -plat::kMaxPlausibleOffset, plat::kMaxPlausibleOffset);
 }
 
 std::int32_t LeadingInt32(std::string_view s) {
@@ -111,7 +115,9 @@ void ReadSegmentFile(CProject& p) {
         if (!IsPlainName(line)) continue;
         auto size = plat::FileSize(plat::JoinPath(s.folder, line));
         std::int64_t start = LeadingNumber(line);
-        if (!size || start < 0) continue;
+        if (!size || start < 0 || start > plat::kMaxPlausibleOffset ||
+            *size > plat::kMaxPlausibleOffset)
+            continue;
         p.segmentList.Insert(std::make_unique<CSegment>(start, line, SegmentState::Stopped, *size));
     }
 }
@@ -237,8 +243,8 @@ ProjectSettings ParseProjectFile(const std::string& text) {
     s.folder = l[4];
     s.seqFrom = LeadingInt32(l[5]);
     s.seqTo = LeadingInt32(l[6]);
-    s.savedProgress = LeadingNumber(l[7]);
-    s.totalSize = LeadingNumber(l[8]);
+    s.savedProgress = LeadingOffset(l[7]);
+    s.totalSize = LeadingOffset(l[8]);
     s.source = l[9];
     s.kind = LeadingInt32(l[10]);
     s.userName = l[11];

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <limits>
 
+#include "platform/files.h"
 #include "transfer/url.h"
 
 namespace ks {
@@ -38,13 +38,15 @@ std::string WithoutBlanks(std::string s) {
     return s;
 }
 
-// Leading decimal digits as a number; none, or too many to hold, gives -1.
+// Leading decimal digits as a number; none, or more than any file holds,
+// gives -1 (a resume adds the length to its offset, which must not overflow).
 std::int64_t LeadingNumber(std::string_view s, std::size_t& pos) {
     std::int64_t v = 0;
     std::size_t start = pos;
     for (; pos < s.size() && std::isdigit(static_cast<unsigned char>(s[pos])); ++pos) {
-        if (v > (std::numeric_limits<std::int64_t>::max() - 9) / 10) return -1;
-        v = v * 10 + (s[pos] - '0');
+        const int digit = s[pos] - '0';
+        if (v > (plat::kMaxPlausibleOffset - digit) / 10) return -1;
+        v = v * 10 + digit;
     }
     return pos == start ? -1 : v;
 }

@@ -25,7 +25,7 @@ enum class SegmentState : std::uint32_t { New = 0, Active = 1, Stopped = 2 };
 inline constexpr std::int64_t kMinSegmentBytes = 100000;
 
 class CSegment {
-public:
+  public:
     CSegment(std::int64_t start, std::string fileName, SegmentState state,
              std::int64_t bytesDone = 0);
     virtual ~CSegment();
@@ -44,7 +44,7 @@ public:
 };
 
 class SegmentList {
-public:
+  public:
     SegmentList();
     ~SegmentList();
     SegmentList(const SegmentList&) = delete;
@@ -78,7 +78,7 @@ public:
     std::int64_t ChooseSplitPoint(std::int64_t bytesDone, std::int64_t totalSize,
                                   bool& noMore) const;
 
-private:
+  private:
     mutable std::mutex mu_;
     std::vector<std::unique_ptr<CSegment>> nodes_;
 };

@@ -66,9 +66,14 @@ std::string SafeFileName(std::string_view name) {
     // Windows drops trailing dots and blanks, so "a.zip." and "a.zip" are one
     // file there; "." and ".." (and "...") would name a folder.
     StripTrailingDotsAndBlanks(out);
-    if (out.empty() && !name.empty()) out.assign(1, '_');
-    if (IsDeviceName(out)) out.insert(out.begin(), '_');
+    // The cut comes before the device check, since cutting can reveal a
+    // device name ("CON", blanks, "x"), and may leave nothing (all dots).
     CutToLength(out);
+    if (out.empty() && !name.empty()) out.assign(1, '_');
+    if (IsDeviceName(out)) {
+        out.insert(out.begin(), '_');
+        CutToLength(out);
+    }
     return out;
 }
 

@@ -85,6 +85,10 @@ void Fail(const char* file, int line, const std::string& what) {
 bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
+        // Messages keep flowing: the program may be waiting on a window of
+        // this thread (a DDE conversation the test holds, an OLE drag).
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
         if (pred()) return true;
         if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
         Sleep(20);
@@ -188,7 +192,10 @@ int App::Exit(int timeoutMs) {
     if (!process_) return -1;
     Command(57665);
     DWORD code = 0xFFFFFFFF;
-    if (WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -1;
+    // Pumping: on its way out the program may talk DDE to this thread's windows.
+    if (!WaitUntil([this] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; },
+                   timeoutMs))
+        return -1;
     GetExitCodeProcess(process_, &code);
     CloseHandle(process_);
     process_ = nullptr;

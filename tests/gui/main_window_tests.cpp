@@ -100,7 +100,12 @@ GUI_TEST(options_from_the_window_write_their_keys_and_the_queue_follows) {
     HWND list = app.List();
     REQUIRE(WaitUntil([&] { return ListCount(list) == 2; }));
 
-    app.Command(ID_OPTIONS);  // the toolbar button
+    // The toolbar button opens Options, whose button leads on to the transfer
+    // options; their OK stands even when Options is then cancelled.
+    app.Command(ID_OPTIONS);
+    HWND options = FindDialog(app.Pid(), "Options");
+    REQUIRE(options);
+    Click(options, "Download/Upload Settings...");
     HWND dlg = FindDialog(app.Pid(), "Download/Upload Options");
     REQUIRE(dlg);
     ClickId(dlg, IDC_LIMIT);  // off by default
@@ -108,6 +113,8 @@ GUI_TEST(options_from_the_window_write_their_keys_and_the_queue_follows) {
     SetText(GetDlgItem(dlg, IDC_RETRY_WAIT), "25");
     Click(dlg, "OK");
     CHECK(WaitUntil([&] { return !IsWindow(dlg); }));
+    Click(options, "Cancel");
+    CHECK(WaitUntil([&] { return !IsWindow(options); }));
     CHECK_EQ(Ini(home, "Limits", "limit"), std::string("yes"));
     CHECK_EQ(Ini(home, "Limits", "maxfiles"), std::string("1"));
     CHECK_EQ(Ini(home, "Limits", "wait"), std::string("25"));
@@ -153,6 +160,11 @@ GUI_TEST(option_switches_and_the_values_the_browser_helper_reads) {
     };
     for (const auto& s : switches) {
         app.Command(s.id);
+        if (s.id == ID_CAPTURE_NETSCAPE) {
+            // Turning browser DDE capture on tells the user to restart the browser.
+            HWND box = FindMessageBox(app.Pid(), "restart the Netscape web browsers");
+            CHECK(box && Dismiss(box));
+        }
         std::string want = s.before ? "no" : "yes";
         CHECK(WaitUntil([&] { return Ini(home, "Download", s.key) == want; }, 3000));
     }

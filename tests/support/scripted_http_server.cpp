@@ -137,6 +137,11 @@ bool ScriptedHttpServer::Sleep(int ms) {
     return !cv_.wait_for(g, std::chrono::milliseconds(ms), [this] { return stopping_.load(); });
 }
 
+std::size_t ScriptedHttpServer::MaxConcurrent() const {
+    std::lock_guard<std::mutex> g(mu_);
+    return maxWaiting_;
+}
+
 const HttpRule* ScriptedHttpServer::Find(const std::string& target, HttpRule& copy) const {
     std::lock_guard<std::mutex> g(mu_);
     for (const HttpRule& r : rules_) {
@@ -189,7 +194,16 @@ void ScriptedHttpServer::Answer(plat::Socket& s, const HttpRule& rule, const std
         }
         return;
     }
-    if (!Sleep(rule.delayBeforeReplyMs)) return;
+    {
+        std::lock_guard<std::mutex> g(mu_);
+        maxWaiting_ = std::max(maxWaiting_, ++waiting_);
+    }
+    const bool slept = Sleep(rule.delayBeforeReplyMs);
+    {
+        std::lock_guard<std::mutex> g(mu_);
+        --waiting_;
+    }
+    if (!slept) return;
 
     std::string status = rule.status;
     std::vector<std::string> lines;

@@ -58,6 +58,8 @@ class ScriptedHttpServer {
     // Raw bytes of every request received so far, in arrival order.
     std::vector<std::string> Requests() const;
     std::size_t RequestCount() const;
+    // The most requests that were waiting for their answer at the same moment.
+    std::size_t MaxConcurrent() const;
     // Replaces the rule table (for later requests).
     void SetRules(std::vector<HttpRule> rules);
 
@@ -82,6 +84,7 @@ class ScriptedHttpServer {
     std::vector<std::string> requests_;
     std::vector<std::thread> threads_;
     std::vector<plat::Socket*> live_;
+    std::size_t waiting_ = 0, maxWaiting_ = 0;
 };
 
 // Deterministic content for download tests.

@@ -12,6 +12,7 @@
 #include "app/version.h"
 #include "app/win32/about_box.h"
 #include "app/win32/win_util.h"
+#include "capture/capture_rules.h"
 #include "dialogs/dialogs.h"
 #include "platform/files.h"
 #undef PlaySound  // the queue host method of that name
@@ -33,10 +34,9 @@ const CMainFrame::Command CMainFrame::kCommands[] = {
     {ID_APP_ABOUT, &CMainFrame::CmdAbout},
     {ID_HELP_CONTENTS, &CMainFrame::CmdHelp},
     {ID_FILE_CLEARHISTORY, &CMainFrame::CmdClearHistory},
-    // The toolbar's and the tray's Options lead to the transfer options until
-    // the capture options dialog, which reaches them through a button, exists.
-    {ID_OPTIONS, &CMainFrame::CmdTransferOptions},
-    {ID_TRAY_OPTIONS, &CMainFrame::CmdTransferOptions},
+    {ID_OPTIONS, &CMainFrame::CmdCaptureOptions},
+    {ID_TRAY_OPTIONS, &CMainFrame::CmdCaptureOptions},
+    {ID_CAPTURE_FILETYPES, &CMainFrame::CmdFileTypes},
     {ID_OPTION_TRANSFER, &CMainFrame::CmdTransferOptions},
     {ID_TRAY_SHOWDROP, &CMainFrame::CmdShowDrop},
     {ID_TRAY_HIDEDROP, &CMainFrame::CmdHideDrop},
@@ -56,6 +56,7 @@ CMainFrame::CMainFrame(AppContext& app)
     // be given means it cannot capture, so the program stops claiming it does.
     if (!WriteCaptureIE(settings_.download.captureIE)) settings_.download.captureIE = false;
     WriteFileTypes(settings_.captureFileTypes);
+    settings_.installKey = app.installKey;
     settings_.Publish();
     ApplyQueueOptions();
 }
@@ -133,25 +134,23 @@ bool CMainFrame::OnCreate() {
     // Without the DDE server the browser cannot hand URLs over either.
     if (!dde_.Start([this](const std::string& item) { HandleCommandLine(item, true); }))
         settings_.download.captureNetscape = false;
+    StartCapture();
     RefreshMenuChecks();
     ShowConnectionStatus(1, "");
+    clipboard_.SetReady();
     return true;
 }
 
 int CMainFrame::HandleCommandLine(const std::string& text, bool add) {
     std::optional<std::string> url = CommandLineUrl(text);
-    if (!url) return 0;
+    // The same test as every captured URL: one the transfer code cannot
+    // split is no URL, from whichever side it came.
+    if (!url || !AcceptableUrl(*url)) return 0;
     if (add) QueuePendingUrl(*url);
     return 1;
 }
 
 // ---- QueueHost -------------------------------------------------------------------
-
-bool CMainFrame::ConfirmDownload(std::string& folder, const std::string& url) {
-    // The capture confirmation dialog belongs to the capture windows; until it
-    // is there, a URL is accepted into the current folder as it is.
-    return true;
-}
 
 void CMainFrame::PlaySound(const std::string& wavFile) {
     ::PlaySoundA(wavFile.c_str(), nullptr, SND_ASYNC | SND_FILENAME | SND_NODEFAULT);
@@ -207,7 +206,10 @@ void CMainFrame::OnTrayNotify(LPARAM lp) {
 // ---- heartbeat -------------------------------------------------------------------
 
 void CMainFrame::OnHeartbeat() {
-    queue_.AddOnePendingUrl();
+    // The confirmation runs its own message loop; a tick inside it must not
+    // open a second one over it.
+    if (!confirming_) queue_.AddOnePendingUrl();
+    if (quitRequested_) return;  // the window went while a confirmation was open
     double rate = queue_.TotalRate();
     int n = queue_.CountRows(), a = queue_.CountActive();
     std::string text = HeartbeatText(rate, a, n);
@@ -235,6 +237,7 @@ void CMainFrame::OnClose() {
         ShowWindow(hwnd_, SW_HIDE);
         return;
     }
+    StopCapture();
     dde_.Stop();
     queue_.PauseAll();
     queue_.StopHidden();
@@ -256,6 +259,8 @@ void CMainFrame::OnDestroy() {
     ini.Set("Download", "dropx", std::to_string(settings_.download.dropX));
     ini.Set("Download", "dropy", std::to_string(settings_.download.dropY));
     ini.Save();
+    clipboard_.Leave();
+    drop_.Destroy();
     view_.Destroy();
     PostQuitMessage(0);
 }
@@ -323,6 +328,7 @@ void CMainFrame::SetSwitch(const Switch& s, bool on) {
     bool& flag = settings_.download.*s.flag;
     flag = on;
     if (s.flag == &Settings::Download::captureIE && !WriteCaptureIE(on)) flag = false;
+    OnCaptureSwitch(s.flag);
     IniWrite(settings_.iniPath, "Download", s.key, FormatIniFlag(flag));
     if (s.flag == &Settings::Download::immediate) ApplyQueueOptions();
     RefreshMenuChecks();
@@ -357,6 +363,7 @@ void CMainFrame::RegisterCaptureFormat() {
 // ---- messages --------------------------------------------------------------------
 
 LRESULT CMainFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    if (OnCaptureMessage(msg, wp, lp)) return 0;
     switch (msg) {
         case WM_CREATE:
             return OnCreate() ? 0 : -1;

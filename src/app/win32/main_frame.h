@@ -13,6 +13,8 @@
 #include "app/win32/app_context.h"
 #include "app/win32/dde_link.h"
 #include "app/win32/system_tray.h"
+#include "capture/win32/clipboard_viewer.h"
+#include "capture/win32/drop_window.h"
 #include "projects/queue.h"
 #include "projects/win32/project_view.h"
 
@@ -90,6 +92,21 @@ class CMainFrame : public QueueHost {
     void ApplyQueueOptions();
     void RegisterCaptureFormat();
 
+    // URL capture (main_frame_capture.cpp): the clipboard viewer, the
+    // browsers' hand-overs, the drop window and the capture dialogs.
+    void StartCapture();
+    void StopCapture();
+    bool OnCaptureMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCaptureSwitch(bool Settings::Download::*flag);
+    void SwitchNetscape(bool on);
+    void RegisterBrowserProtocols();
+    void AttachBrowserTopics();
+    bool NetscapeOpenUrl(const std::string& url);
+    void PlaceDropWindow();
+    void OpenSettingsFrom(HWND parent, int command);
+    void CmdCaptureOptions();
+    void CmdFileTypes();
+
     struct Command {
         UINT id;
         void (CMainFrame::*fn)();
@@ -102,6 +119,10 @@ class CMainFrame : public QueueHost {
     CProjectView view_;
     CSystemTray tray_;
     CDdeServer dde_;
+    CClipboardViewer clipboard_;
+    CDropWindow drop_;
+    bool confirming_ = false;  // a confirmation is open: the heartbeat adds no other URL
+    std::string confirmingUrl_;
     HWND hwnd_ = nullptr;
     HWND toolbar_ = nullptr;
     HWND status_ = nullptr;

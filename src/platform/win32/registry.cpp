@@ -110,4 +110,20 @@ bool RegDeleteValue(RegRoot root, const std::string& key, const std::string& nam
     return k && RegDeleteValueA(k.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
+// windows.h renames these three to their ...A forms, so the definitions above
+// carry those names; code that calls the seam without windows.h in sight
+// (the portable core) asks for the plain names, which lead to the same place.
+#undef RegCreateKey
+#undef RegDeleteKey
+#undef RegDeleteValue
+bool RegCreateKey(RegRoot root, const std::string& key) {
+    return RegCreateKeyA(root, key);
+}
+bool RegDeleteKey(RegRoot root, const std::string& key) {
+    return RegDeleteKeyA(root, key);
+}
+bool RegDeleteValue(RegRoot root, const std::string& key, const std::string& name) {
+    return RegDeleteValueA(root, key, name);
+}
+
 }  // namespace ks::plat
