@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/proxy_profile.h"
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "app/settings.h"
 #include "connection/password_scramble.h"
 #include "platform/files.h"

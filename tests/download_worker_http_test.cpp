@@ -5,11 +5,11 @@
 #include <functional>
 #include <thread>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/files.h"
 #include "platform/socket.h"
-#include "projects/project.h"
-#include "projects/status_event.h"
+#include "base/project.h"
+#include "base/status_event.h"
 #include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"

@@ -6,8 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "app/runtime.h"
-#include "projects/project.h"
+#include "base/runtime.h"
+#include "base/project.h"
 #include "projects/row_text.h"
 
 using namespace ks;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/host.h"
 #include "support/temp_dir.h"
 
 using namespace ks::plat;
@@ -28,4 +29,22 @@ TEST(Files, OffsetsBeyond4GiBAreKept) {
     EXPECT_EQ(f.Size(), big + 1);
     f.Close();
     EXPECT_EQ(FileSize(p).value_or(-1), big + 1);
+}
+
+// Both front ends make --dir, --home and XDG_DATA_HOME absolute with this one
+// check; a drive-relative or bare name must never count as rooted.
+TEST(Files, AbsolutePathsPerHost) {
+    struct Case {
+        const char* path;
+        bool posix;
+        bool windows;
+    } cases[] = {
+        {"/srv/files", true, true},       {"files", false, false},   {"", false, false},
+        {"./files", false, false},        {"C:\\Temp", false, true}, {"C:", false, true},
+        {"\\\\host\\share", false, true}, {"c/d", false, false},
+    };
+    for (const Case& c : cases) {
+        const bool want = kWindowsHost ? c.windows : c.posix;
+        EXPECT_EQ(IsAbsolutePath(c.path), want) << c.path;
+    }
 }

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "projects/project.h"
+#include "base/project.h"
 #include "support/ftp_test_env.h"
 #include "support/scripted_ftp_server.h"
 #include "support/temp_dir.h"

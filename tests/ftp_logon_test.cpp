@@ -1,7 +1,7 @@
 // The logon conversations of all nine logon types, as a proxy sees them.
 #include <gtest/gtest.h>
 
-#include "projects/project.h"
+#include "base/project.h"
 #include "support/ftp_test_env.h"
 #include "support/scripted_ftp_server.h"
 #include "transfer/ftp_client.h"

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/clock.h"
-#include "projects/project.h"
+#include "base/project.h"
 #include "support/raw_server.h"
 #include "support/runtime_guard.h"
 #include "support/temp_dir.h"

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/files.h"
-#include "projects/project.h"
+#include "base/project.h"
 #include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"

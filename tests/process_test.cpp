@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 #include "transfer/external_program.h"

@@ -9,7 +9,7 @@
 #include <set>
 #include <thread>
 
-#include "projects/worker_threads.h"
+#include "base/worker_threads.h"
 
 using namespace ks;
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "projects/project.h"
+#include "base/project.h"
 
 using namespace ks;
 

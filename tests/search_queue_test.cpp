@@ -6,11 +6,11 @@
 #include <functional>
 #include <thread>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "projects/queue.h"
-#include "projects/worker_threads.h"
+#include "base/worker_threads.h"
 #include "search/engine_defs.h"
 #include "search/engine_update.h"
 #include "search/new_search.h"

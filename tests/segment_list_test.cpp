@@ -1,4 +1,4 @@
-#include "transfer/segment_list.h"
+#include "base/segment_list.h"
 
 #include <gtest/gtest.h>
 

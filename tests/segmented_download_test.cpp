@@ -6,11 +6,11 @@
 #include <set>
 #include <thread>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
-#include "projects/worker_threads.h"
+#include "base/worker_threads.h"
 #include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
-#include "projects/project.h"
+#include "base/project.h"
 #include "projects/project_store.h"
 #include "support/temp_dir.h"
 

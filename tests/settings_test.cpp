@@ -6,7 +6,7 @@
 
 #include "app/paths.h"
 #include "app/registry_values.h"
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "app/settings_keys.h"
 #include "platform/files.h"
 #include "platform/registry.h"

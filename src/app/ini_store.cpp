@@ -1,6 +1,6 @@
 #include "app/ini_store.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 namespace ks {

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "platform/executable.h"
 #include "platform/files.h"
+#include "platform/host.h"
 #include "platform/registry.h"
 
 namespace ks {
@@ -16,24 +17,18 @@ std::optional<std::string> Env(const char* name) {
     return std::string(v);
 }
 
-#ifndef _WIN32
-bool IsAbsolute(const std::string& p) {
-    return !p.empty() && p[0] == '/';
-}
-#endif
-
 std::optional<std::string> PerUserFolder(const FolderEnvironment& env) {
-#ifdef _WIN32
-    StartupResult r = AppPathsProgramFolder();
-    if (r.ok && !r.folder.empty()) return r.folder;
-    if (!env.executableFolder.empty()) return env.executableFolder;
-#else
+    if constexpr (plat::kWindowsHost) {
+        StartupResult r = AppPathsProgramFolder();
+        if (r.ok && !r.folder.empty()) return r.folder;
+        if (!env.executableFolder.empty()) return env.executableFolder;
+        return std::nullopt;
+    }
     // A relative XDG_DATA_HOME is invalid and ignored, as the convention says.
-    if (env.xdgDataHome && IsAbsolute(*env.xdgDataHome)) {
+    if (env.xdgDataHome && plat::IsAbsolutePath(*env.xdgDataHome)) {
         return plat::JoinPath(*env.xdgDataHome, "kestrune");
     }
     if (env.home) return plat::JoinPath(plat::JoinPath(*env.home, ".local/share"), "kestrune");
-#endif
     return std::nullopt;
 }
 

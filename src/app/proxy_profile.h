@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/settings.h"
-#include "connection/proxy_settings.h"
+#include "base/proxy_settings.h"
 
 namespace ks {
 

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/proxy_profile.h"
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "app/settings_keys.h"
 #include "platform/files.h"
 

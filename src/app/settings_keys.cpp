@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "platform/files.h"
+#include "platform/host.h"
 
 namespace ks::settings_keys {
 namespace {
@@ -42,11 +43,8 @@ struct KindTypeOf<Kind::String> {
 std::string DefaultFolder(const std::string& programFolder) {
     std::string temp = plat::JoinPath(programFolder, "Temp");
     if (plat::DirExists(temp)) return temp;
-#ifdef _WIN32
-    return "C:";
-#else
-    return programFolder;  // there is no drive root to fall back on
-#endif
+    // Elsewhere there is no drive root to fall back on.
+    return plat::kWindowsHost ? std::string("C:") : programFolder;
 }
 
 std::string DefaultWavFile(const std::string& programFolder) {

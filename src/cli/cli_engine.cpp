@@ -4,11 +4,11 @@
 
 #include "app/paths.h"
 #include "app/registry_values.h"
-#include "app/runtime.h"
+#include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "projects/project_store.h"
-#include "projects/worker_threads.h"
 #include "search/default_search_ini.h"
 #include "search/search_worker.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "platform/console.h"
 #include "projects/queue.h"
 
 namespace ks::cli {
@@ -59,13 +60,10 @@ bool ApplyTrustOptions(const Settings& settings, const std::string& caFile, bool
 // path made absolute against the current folder.
 std::string AbsolutePath(const std::string& path);
 
-// Ctrl-C, SIGINT and the console's break events set a flag instead of ending
-// the process, so the command can pause, save and leave with status 130.
-void InstallInterruptHandler();
-bool Interrupted();
-
-bool StderrIsTerminal();
-bool StdinIsTerminal();
-int TerminalWidth();
+using plat::InstallInterruptHandler;
+using plat::Interrupted;
+using plat::StderrIsTerminal;
+using plat::StdinIsTerminal;
+using plat::TerminalWidth;
 
 }  // namespace ks::cli

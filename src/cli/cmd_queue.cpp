@@ -6,7 +6,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "platform/clock.h"
-#include "projects/worker_threads.h"
+#include "base/worker_threads.h"
 #include "transfer/url.h"
 
 namespace ks::cli {

@@ -1,7 +1,7 @@
 // get and upload: one project, started and watched until its worker ends.
 #include <cstdio>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "cli/cli_progress.h"

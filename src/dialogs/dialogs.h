@@ -19,7 +19,7 @@
 #include <string>
 
 #include "app/settings.h"
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks {
 

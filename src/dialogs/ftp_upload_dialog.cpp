@@ -8,7 +8,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "dialog_ids.h"
 #include "dialogs/capture_suspend.h"
 #include "dialogs/common_controls.h"

@@ -18,7 +18,7 @@ inline constexpr std::int64_t kMaxPlausibleOffset = std::int64_t(1) << 60;
 // '\\' on Windows, '/' elsewhere. Texts that name "\" as a separator mean this.
 char PathSeparator();
 bool IsSeparator(char c);
-// Rooted: "/x"; on Windows also "C:..." and "\\x".
+// Rooted: "/..." here, a drive ("C:...") or a separator first on Windows.
 bool IsAbsolutePath(std::string_view path);
 
 // a + separator + b, with separators at the end of a not doubled.

@@ -11,12 +11,12 @@ bool IsSeparator(char c) {
 #endif
 }
 
-bool IsAbsolutePath(std::string_view path) {
-    if (path.empty()) return false;
+bool IsAbsolutePath(std::string_view p) {
+    if (p.empty()) return false;
 #ifdef _WIN32
-    if (path.size() >= 2 && path[1] == ':') return true;
+    if (p.size() >= 2 && p[1] == ':') return true;
 #endif
-    return IsSeparator(path[0]);
+    return IsSeparator(p[0]);
 }
 
 char PathSeparator() {

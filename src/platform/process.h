@@ -11,6 +11,10 @@ namespace ks::plat {
 bool StartProcess(const std::string& commandLine);
 // Opens a file or URL with the user's associated program.
 bool ShellOpen(const std::string& target);
+// Opens a local HTML page in the user's browser: on Windows the program
+// registered for ".htm" (so results open in the browser even where ".html"
+// belongs to an editor), elsewhere xdg-open. False if nothing was started.
+bool OpenInBrowser(const std::string& path);
 // Splits a Windows-style command line into arguments (the rules of the C runtime).
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,18 +18,22 @@ namespace ks::plat {
 // Must be called once per process before the first socket (Windows: WSAStartup).
 bool SocketLayerInit();
 
+// Tests: runs before every host-name lookup, on the lookup's own thread (a
+// hook that blocks stands for a name server that does not answer).
+void SetLookupHookForTests(std::function<void(const std::string& host)> hook);
+
 enum class SocketError {
     None,
-    Resolve,     // host name unknown
-    Refused,     // connect refused or unreachable
-    Timeout,     // the step took longer than the time-out
-    Cancelled,   // Cancel() was called
-    Closed,      // peer reset the connection
+    Resolve,    // host name unknown
+    Refused,    // connect refused or unreachable
+    Timeout,    // the step took longer than the time-out
+    Cancelled,  // Cancel() was called
+    Closed,     // peer reset the connection
     Other,
 };
 
 class Socket {
-public:
+  public:
     Socket();
     ~Socket();
     Socket(const Socket&) = delete;
@@ -66,7 +71,7 @@ public:
 
     SocketError LastError() const { return lastError_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::int64_t timeoutMs_ = 180000;

@@ -7,13 +7,20 @@
 #include <set>
 #include <string_view>
 
-#include "app/text.h"
+#include "base/checkpoint.h"
+#include "base/list_file.h"
+#include "base/text.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
 namespace ks {
 
 namespace {
+
+// Workers save through the checkpoint hook. Every program that makes projects
+// links this file (they are all made here), so the saver is in place before
+// any worker runs.
+[[maybe_unused]] const bool kSaverInstalled = (SetProjectSaver(&SaveProject), true);
 
 constexpr int kProjectFileLines = 22;
 
@@ -67,40 +74,8 @@ std::vector<std::string> TextLines(const std::string& text) {
     return lines;
 }
 
-// Entries of a list file: pieces up to each line feed, kept byte for byte.
-std::vector<std::string> ListEntries(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t pos = 0;
-    for (std::size_t lf; (lf = text.find('\n', pos)) != std::string::npos; pos = lf + 1) {
-        out.push_back(text.substr(pos, lf - pos));
-    }
-    return out;
-}
-
-bool ReadBounded(const std::string& path, std::int64_t limit, std::string& text) {
-    auto size = plat::FileSize(path);
-    if (!size || *size > limit) return false;
-    return plat::ReadWholeFile(path, text) && std::int64_t(text.size()) <= limit;
-}
-
-bool WriteList(const std::string& path, const std::vector<std::string>& entries) {
-    std::string text;
-    for (const std::string& e : entries) {
-        text += Clean(e);
-        text += '\n';
-    }
-    return plat::WriteFileAtomic(path, text);
-}
-
 std::string NumberedName(const std::string& dir, std::int64_t n, const char* ext) {
     return plat::JoinPath(dir, std::to_string(n) + ext);
-}
-
-// A name from a .cac line is joined to the download folder and may later be
-// deleted, so it has to stay inside that folder.
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of("/\\") == std::string::npos;
 }
 
 // Segment files listed in the .cac file that still exist, as Stopped nodes.
@@ -136,34 +111,6 @@ std::vector<std::string> SegmentNames(CProject& p) {
         if (std::none_of(names.begin(), names.end(), same)) names.push_back(node->fileName);
     }
     return names;
-}
-
-// The end of a segment worker: its progress goes back to the node it served
-// and it lets go of the node, all under the parent's list lock, so that the
-// parent's destruction sees either an attached, running worker or none.
-bool SaveSegmentWorker(CProject& w) {
-    CProject* parent = w.parentProject;
-    CSegment* node = w.servedSegment;
-    if (parent && node) {
-        std::string folder = parent->GetText(&ProjectSettings::folder);
-        std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
-        const auto& nodes = parent->segmentList.Nodes();
-        bool listed = std::any_of(nodes.begin(), nodes.end(),
-                                  [node](const auto& n) { return n.get() == node; });
-        if (listed && node->worker.load() == &w) {
-            node->bytesDone = w.bytesDone.load();
-            if (node->doNotReuse) {
-                if (IsPlainName(node->fileName)) {
-                    plat::RemoveFile(plat::JoinPath(folder, node->fileName));
-                }
-                node->bytesDone = 0;
-            }
-            node->state = SegmentState::Stopped;
-            node->worker = nullptr;
-        }
-    }
-    w.deleteWhenDone = true;
-    return true;
 }
 
 // The .mir name is handed out on the first save that needs it; the check and
@@ -279,7 +226,7 @@ std::unique_ptr<CProject> CreateProject(ProjectSettings settings, bool assignNew
 }
 
 bool SaveProject(CProject& p) {
-    if (p.segmentWorker) return SaveSegmentWorker(p);
+    if (p.segmentWorker) return ReturnSegment(p);
     ProjectSettings s = p.Snapshot();
     std::int64_t line8 =
         s.Kind() == ProjectKind::Search ? s.savedProgress.load() : p.bytesDone.load();
@@ -341,19 +288,6 @@ bool WriteUploadList(CProject& project, const std::vector<std::string>& paths,
         path = project.settings.source;
     }
     return WriteList(path, paths);
-}
-
-bool ReadUploadList(const std::string& path, std::vector<std::string>& entries) {
-    std::string text;
-    if (!ReadBounded(path, kListFileMax, text)) return false;
-    entries = ListEntries(text);
-    return true;
-}
-
-std::vector<std::string> ReadUploadList(const std::string& path) {
-    std::vector<std::string> entries;
-    ReadUploadList(path, entries);
-    return entries;
 }
 
 std::vector<std::string> ReadMirrorList(const std::string& path) {

@@ -9,14 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "projects/project.h"
+#include "base/list_file.h"
+#include "base/project.h"
 
 namespace ks {
-
-// Project files are small. One beyond these sizes is damaged or not ours and
-// is left unread rather than taken whole into memory.
-inline constexpr std::int64_t kProjectFileMax = 1024 * 1024;
-inline constexpr std::int64_t kListFileMax = 16 * 1024 * 1024;
 
 // "<programFolder>/Projects".
 std::string ProjectsFolder(const std::string& programFolder);
@@ -54,11 +50,6 @@ ProjectSettings ParseProjectFile(const std::string& text);
 // use, then writes one path per line.
 bool WriteUploadList(CProject& project, const std::vector<std::string>& paths,
                      const std::string& programFolder);
-// Entries up to each line feed; text after the last one is ignored. False when
-// the file is missing, unreadable or larger than kListFileMax.
-bool ReadUploadList(const std::string& path, std::vector<std::string>& entries);
-// The same, with every failure read as an empty list.
-std::vector<std::string> ReadUploadList(const std::string& path);
 
 // Mirror lists, same line rules as the upload list.
 std::vector<std::string> ReadMirrorList(const std::string& path);

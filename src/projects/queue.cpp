@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
-#include "projects/worker_threads.h"
 #include "transfer/download_worker.h"
 #include "transfer/segments.h"
 #include "transfer/upload_worker.h"

@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "projects/project.h"
+#include "base/project.h"
+#include "base/status_event.h"
 #include "projects/row_model.h"
-#include "projects/status_event.h"
 
 namespace ks {
 

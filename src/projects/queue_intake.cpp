@@ -1,9 +1,9 @@
 // The queue's entrances and exit: URLs from outside, the hidden keep-alive
 // fetcher, and the shut-down of every project.
-#include "app/runtime.h"
+#include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "projects/project_store.h"
 #include "projects/queue.h"
-#include "projects/worker_threads.h"
 
 namespace ks {
 namespace {

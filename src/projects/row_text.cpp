@@ -4,7 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks {
 namespace {

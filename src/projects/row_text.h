@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "projects/status_event.h"
+#include "base/status_event.h"
 
 namespace ks {
 

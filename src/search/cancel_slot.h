@@ -6,7 +6,7 @@
 
 #include <mutex>
 
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks {
 

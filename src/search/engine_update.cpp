@@ -5,8 +5,8 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "projects/project.h"
-#include "projects/status_event.h"
+#include "base/project.h"
+#include "base/status_event.h"
 
 namespace ks {
 namespace {

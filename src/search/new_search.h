@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks {
 

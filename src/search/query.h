@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "connection/proxy_settings.h"
+#include "base/proxy_settings.h"
 #include "search/engine_defs.h"
 
 namespace ks {

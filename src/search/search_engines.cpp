@@ -5,10 +5,10 @@
 #include <thread>
 #include <unordered_set>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/clock.h"
-#include "projects/project.h"
-#include "projects/status_event.h"
+#include "base/project.h"
+#include "base/status_event.h"
 #include "search/extract.h"
 #include "search/page_fetch.h"
 #include "search/query.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks {
 

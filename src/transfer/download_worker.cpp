@@ -2,13 +2,13 @@
 
 #include <mutex>
 
-#include "app/runtime.h"
+#include "base/checkpoint.h"
+#include "base/project.h"
+#include "base/runtime.h"
+#include "base/status_event.h"
+#include "base/worker_threads.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
-#include "projects/project.h"
-#include "projects/project_store.h"
-#include "projects/status_event.h"
-#include "projects/worker_threads.h"
 #include "transfer/dispatch.h"
 #include "transfer/external_program.h"
 #include "transfer/segments.h"
@@ -128,7 +128,7 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
                 }
             }
             p.result.store(0);
-            if (i < s.seqTo.load()) SaveProject(p);
+            if (i < s.seqTo.load()) SaveCheckpoint(p);
         } else if (r < 0) {
             if (p.stopRequested.load()) {
                 p.active.store(false);
@@ -182,7 +182,7 @@ void Finish(CProject& p) {
     }
     p.rate.store(0);
     NotifyActivity(false);
-    SaveProject(p);
+    SaveCheckpoint(p);
     EndWorker(&p);
 }
 

@@ -1,7 +1,7 @@
 // The after-download action.
 #include "transfer/external_program.h"
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/files.h"
 #include "platform/process.h"
 

@@ -1,6 +1,6 @@
 #include "transfer/ftp_client.h"
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "platform/clock.h"
 #include "transfer/ftp_listing.h"
 #include "transfer/ftp_pasv.h"

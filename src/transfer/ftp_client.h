@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/project.h"
 #include "platform/files.h"
 #include "platform/socket.h"
-#include "projects/project.h"
 #include "transfer/ftp_control.h"
 #include "transfer/ftp_logon.h"
 

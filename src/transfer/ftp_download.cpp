@@ -2,10 +2,10 @@
 // for a segment worker, into its segment's file).
 #include <memory>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
+#include "base/status_event.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "projects/status_event.h"
 #include "transfer/dispatch.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"

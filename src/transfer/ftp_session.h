@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "connection/proxy_settings.h"
-#include "projects/project.h"
+#include "base/project.h"
+#include "base/proxy_settings.h"
 #include "transfer/ftp_logon.h"
 #include "transfer/url.h"
 

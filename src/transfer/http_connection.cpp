@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cstring>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
+#include "base/status_event.h"
 #include "platform/files.h"
-#include "projects/status_event.h"
 #include "transfer/chunked.h"
 #include "transfer/segments.h"
 

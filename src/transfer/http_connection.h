@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "connection/proxy_settings.h"
+#include "base/project.h"
+#include "base/proxy_settings.h"
 #include "platform/socket.h"
 #include "platform/tls.h"
-#include "projects/project.h"
 #include "transfer/http_headers.h"
 #include "transfer/url.h"
 

@@ -2,9 +2,9 @@
 // resumes from the local file and writes the answer's body into it.
 #include <cctype>
 
-#include "app/runtime.h"
+#include "base/project.h"
+#include "base/runtime.h"
 #include "platform/files.h"
-#include "projects/project.h"
 #include "transfer/dispatch.h"
 #include "transfer/http_connection.h"
 #include "transfer/segments.h"

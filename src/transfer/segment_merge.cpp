@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "projects/project.h"
+#include "base/project.h"
 #include "transfer/segments.h"
 #include "transfer/url.h"
 

@@ -7,9 +7,9 @@
 #include <mutex>
 #include <vector>
 
-#include "projects/project.h"
-#include "projects/project_store.h"
-#include "projects/worker_threads.h"
+#include "base/checkpoint.h"
+#include "base/project.h"
+#include "base/worker_threads.h"
 #include "transfer/download_worker.h"
 #include "transfer/url.h"
 
@@ -250,7 +250,7 @@ void StartSegments(CProject& p, int limit, const CSegment* ending, const std::st
     for (auto& w : workers) w->SetText(&ProjectSettings::url, NextSegmentUrl(p, requested));
     // The segment files are listed in the .cac file before their first byte
     // exists; one save covers all the segments split off together.
-    SaveProject(p);
+    SaveCheckpoint(p);
     for (auto& w : workers) {
         if (Launch(w.get())) {
             w.release();

@@ -2,13 +2,14 @@
 
 #include <vector>
 
-#include "app/runtime.h"
+#include "base/checkpoint.h"
+#include "base/list_file.h"
+#include "base/project.h"
+#include "base/runtime.h"
+#include "base/status_event.h"
+#include "base/worker_threads.h"
 #include "platform/files.h"
 #include "platform/socket.h"
-#include "projects/project.h"
-#include "projects/project_store.h"
-#include "projects/status_event.h"
-#include "projects/worker_threads.h"
 #include "transfer/download_worker.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"
@@ -166,7 +167,7 @@ int UploadWorker(CProject* projectPtr) {
                 NotifyRow(project, StatusEvent::Completed);
             }
             project.result = ResultOk;
-            SaveProject(project);
+            SaveCheckpoint(project);
             ++i;
         } else if (project.result < 0) {
             NewClient(project, client);
@@ -188,7 +189,7 @@ int UploadWorker(CProject* projectPtr) {
     NotifyRow(project, final);
     project.rate = 0;
     NotifyActivity(false);
-    SaveProject(project);
+    SaveCheckpoint(project);
     DropClient(project, client);
     EndWorker(&project);  // the project may be gone after this
     return 0;

@@ -6,15 +6,11 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 namespace ks {
 namespace {
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
 
 // The URL's text after its last "/".
 std::string_view AfterLastSlash(std::string_view s) {
@@ -23,12 +19,6 @@ std::string_view AfterLastSlash(std::string_view s) {
 }
 
 }  // namespace
-
-std::string AsciiLower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = Lower(c);
-    return out;
-}
 
 std::string PercentDecode(std::string_view text, bool enabled) {
     if (!enabled) return std::string(text);

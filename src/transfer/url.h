@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+
 namespace ks {
 
 enum class UrlService : std::int32_t {
@@ -42,8 +44,6 @@ bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& file
 // The schemes the program downloads: http, https and ftp.
 bool IsHttpOrFtpUrl(std::string_view url);
 bool IsHttpOrFtpService(UrlService s);
-// ASCII letters lower-cased, every other byte kept (names, schemes, headers).
-std::string AsciiLower(std::string_view s);
 std::string ResolveLocation(std::string_view requested, std::string_view target);
 
 // Local file names. The name is made safe for the file system: it never

@@ -236,3 +236,15 @@ GUI_TEST(browser_helper_cancels_captured_navigations_and_hands_the_url_over) {
     CHECK(!KeyExists(HKEY_CLASSES_ROOT, "Tavisk.BrowserHelper"));
     CHECK(!KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{CAE188AE-945B-11D4-ABBB-B9EE7E4C3B20}"));
 }
+
+GUI_TEST(browser_helper_refuses_to_load_into_the_shell) {
+    const std::string dll = BuildFolder() + "\\tavisk.dll";
+    const std::string self = BuildFolder() + "\\kestrune_gui_tests.exe";
+    std::string dir = MakeTempFolder("hosts");
+    for (const char* name : {"explorer.exe", "iexplore.exe"}) {
+        std::string host = dir + "\\" + name;
+        REQUIRE(CopyFileA(self.c_str(), host.c_str(), FALSE));
+        DWORD code = Run("\"" + host + "\" --load \"" + dll + "\"");
+        CHECK_EQ(code, std::string(name) == "explorer.exe" ? 7u : 0u);
+    }
+}

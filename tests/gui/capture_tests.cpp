@@ -508,12 +508,14 @@ GUI_TEST(drop_window_is_shaped_moves_on_screen_and_takes_dropped_urls) {
     Pump(400);  // let it paint
     SaveScreen(ArtifactsFolder() + "\\capture-drop-window.png");
 
-    // Hiding the main window keeps it up and top-most.
+    // Hiding the main window keeps it up and top-most; a double click on it
+    // brings the main window back.
     ShowWindow(app.Main(), SW_HIDE);
     Pump(200);
     CHECK(IsWindowVisible(drop));
     CHECK(GetWindowLongA(drop, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    app.Command(ID_TRAY_OPEN);
+    PostMessageA(drop, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(16, 16));
+    CHECK(WaitUntil([&] { return IsWindowVisible(app.Main()) != FALSE; }));
 
     // A dropped link becomes a project; plain words are refused.
     REQUIRE(SUCCEEDED(OleInitialize(nullptr)));
@@ -534,4 +536,151 @@ GUI_TEST(drop_window_is_shaped_moves_on_screen_and_takes_dropped_urls) {
     CHECK_EQ(app.Exit(), 0);
     CHECK_EQ(Ini(home, "Download", "dropx"), std::to_string(GetSystemMetrics(SM_CXSCREEN) - 32));
     CHECK_EQ(Ini(home, "Download", "dropy"), std::string("100"));
+}
+
+namespace {
+
+std::string Registry(const char* name) {
+    char buf[1024] = {};
+    DWORD size = sizeof buf - 1, type = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrune", name, RRF_RT_ANY, &type, buf,
+                     &size) != ERROR_SUCCESS)
+        return "<missing>";
+    if (type == REG_DWORD) return std::to_string(*reinterpret_cast<DWORD*>(buf));
+    return buf;
+}
+
+constexpr char kHelperObjects[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Browser Helper Objects";
+
+bool HelperListed() {
+    HKEY h = nullptr;
+    std::string key = std::string(kHelperObjects) + "\\{CAE188AE-945B-11D4-ABBB-B9EE7E4C3B20}";
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+int ListBoxCount(HWND dlg) {
+    return static_cast<int>(SendMessageA(GetDlgItem(dlg, IDC_TYPES_LIST), LB_GETCOUNT, 0, 0));
+}
+
+void AddType(HWND dlg, const std::string& text) {
+    SetText(GetDlgItem(dlg, IDC_TYPES_EDIT), text);
+    ClickId(dlg, IDC_TYPES_ADD);
+}
+
+}  // namespace
+
+GUI_TEST(file_types_dialog_edits_the_list_capture_and_the_helper_follow) {
+    std::string home = MakeHome({});
+    App app;
+    REQUIRE(app.Start(home));
+    HWND list = app.List();
+
+    app.Command(ID_CAPTURE_FILETYPES);
+    HWND dlg = FindDialog(app.Pid(), "File types to capture");
+    REQUIRE(dlg);
+    CHECK_EQ(ListBoxCount(dlg), 21);
+    struct Add {
+        const char* text;
+        int count;  // entries afterwards
+    } adds[] = {
+        {".iso.", 22},  // dots are dropped
+        {"ZI", 22},     // an entry already begins with it ("zip")
+        {"qt", 22},     // there already
+        {"", 22},      {"7z", 23},
+    };
+    for (const Add& a : adds) {
+        AddType(dlg, a.text);
+        CHECK_EQ(ListBoxCount(dlg), a.count);
+    }
+    HWND box = GetDlgItem(dlg, IDC_TYPES_LIST);
+    LRESULT avi = SendMessageA(box, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>("avi"));
+    SendMessageA(box, LB_SETCURSEL, avi, 0);
+    ClickId(dlg, IDC_TYPES_DELETE);
+    CHECK_EQ(ListBoxCount(dlg), 22);
+    Click(dlg, "OK");
+    CHECK(WaitUntil([&] { return !IsWindow(dlg); }));
+
+    const std::string sorted =
+        ".7z.arj.bin.bmp.exe.fml.gz.hqx.iso.jpg.lzh.mov.mp3.mpg.qt.rar.sit.tar.tgz.vsl.z.zip";
+    CHECK(WaitUntil([&] { return Registry("File Types") == sorted; }));
+    CHECK_EQ(Ini(home, "File Types", "total"), std::string("22"));
+    CHECK_EQ(Ini(home, "File Types", "type1"), std::string("7z"));
+    CHECK_EQ(Ini(home, "File Types", "type9"), std::string("iso"));
+    CHECK_EQ(Ini(home, "File Types", "type22"), std::string("zip"));
+
+    // Capture uses the new list at once.
+    Copy("http://127.0.0.1/movie.avi");
+    Copy("http://127.0.0.1/disc.iso");
+    CHECK(WaitUntil([&] { return ListCount(list) == 1; }, 3000));
+    Pump(1200);
+    CHECK_EQ(UrlColumn(list), std::string("http://127.0.0.1/disc.iso "));
+
+    // Default Types, then Cancel: nothing changes.
+    app.Command(ID_CAPTURE_FILETYPES);
+    dlg = FindDialog(app.Pid(), "File types to capture");
+    REQUIRE(dlg);
+    ClickId(dlg, IDC_TYPES_DEFAULT);
+    CHECK_EQ(ListBoxCount(dlg), 21);
+    Click(dlg, "Cancel");
+    CHECK(WaitUntil([&] { return !IsWindow(dlg); }));
+    CHECK_EQ(Registry("File Types"), sorted);
+    CHECK_EQ(Ini(home, "File Types", "total"), std::string("22"));
+    CHECK_EQ(app.Exit(), 0);
+}
+
+GUI_TEST(options_dialog_switches_capture_and_the_browser_helper_entry) {
+    // The browser's helper-object key exists where the browser is installed.
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, kHelperObjects, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    if (key) RegCloseKey(key);
+    std::string home = MakeHome({}, "CaptureNetscape=no\r\n");
+    App app;
+    REQUIRE(app.Start(home));
+    HWND list = app.List();
+    CHECK(HelperListed());
+
+    app.Command(ID_TRAY_OPTIONS);  // the tray's "O&ptions"
+    HWND dlg = FindDialog(app.Pid(), "Options");
+    REQUIRE(dlg);
+    const struct {
+        int id;
+        bool checked;
+    } boxes[] = {{IDC_OPT_CAPTURE, true},
+                 {IDC_OPT_IMMEDIATE, false},
+                 {IDC_OPT_CAPTURE_IE, true},
+                 {IDC_OPT_CAPTURE_NETSCAPE, false}};
+    for (const auto& b : boxes) CHECK_EQ(IsDlgButtonChecked(dlg, b.id) == BST_CHECKED, b.checked);
+    for (const auto& b : boxes)
+        if (b.id != IDC_OPT_CAPTURE_NETSCAPE) ClickId(dlg, b.id);  // flip three
+    Click(dlg, "OK");
+    CHECK(WaitUntil([&] { return !IsWindow(dlg); }));
+    CHECK(WaitUntil([&] { return Ini(home, "Download", "CaptureIE") == "no"; }));
+    CHECK_EQ(Ini(home, "Download", "Capture"), std::string("no"));
+    CHECK_EQ(Ini(home, "Download", "Immediate"), std::string("yes"));
+    CHECK_EQ(Registry("CaptureIE"), std::string("0"));
+    CHECK(!HelperListed());
+
+    // Clipboard text is ignored now; the browser helper's format too.
+    Copy("http://127.0.0.1/text.zip");
+    Copy("http://127.0.0.1/handed.zip", PrivateFormat());
+    Pump(1500);
+    CHECK_EQ(ListCount(list), 0);
+
+    // Back on through the toolbar's Options.
+    app.Command(ID_OPTIONS);
+    dlg = FindDialog(app.Pid(), "Options");
+    REQUIRE(dlg);
+    ClickId(dlg, IDC_OPT_CAPTURE_IE);
+    Click(dlg, "OK");
+    CHECK(WaitUntil([&] { return Registry("CaptureIE") == "1"; }));
+    CHECK(HelperListed());
+    CHECK_EQ(app.Exit(), 0);
+    CHECK(!HelperListed());  // no helper while the program is gone
+    CHECK_EQ(Registry("CaptureIE"), std::string("0"));
+    CHECK_EQ(Ini(home, "Download", "CaptureIE"), std::string("yes"));  // on again next start
 }

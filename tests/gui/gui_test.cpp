@@ -193,8 +193,7 @@ int App::Exit(int timeoutMs) {
     Command(57665);
     DWORD code = 0xFFFFFFFF;
     // Pumping: on its way out the program may talk DDE to this thread's windows.
-    if (!WaitUntil([this] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; },
-                   timeoutMs))
+    if (!WaitUntil([this] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, timeoutMs))
         return -1;
     GetExitCodeProcess(process_, &code);
     CloseHandle(process_);
@@ -477,6 +476,9 @@ std::string ArtifactsFolder() {
 
 int main(int argc, char** argv) {
     SetUnhandledExceptionFilter(guitest::Crashed);
+    // "--load DLL": a stand-in host process for a DLL (copied under the name
+    // of the host being played); 0 when the DLL agreed to load.
+    if (argc == 3 && std::string(argv[1]) == "--load") return LoadLibraryA(argv[2]) ? 0 : 7;
     // The program refuses to start without its registry key (installers make it).
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrune", 0, nullptr, 0, KEY_ALL_ACCESS,

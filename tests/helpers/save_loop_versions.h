@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks::test {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 #include "support/runtime_guard.h"
 
 namespace ks::test {

@@ -3,7 +3,7 @@
 // guard is made and put back when it goes.
 #pragma once
 
-#include "app/runtime.h"
+#include "base/runtime.h"
 
 namespace ks::test {
 

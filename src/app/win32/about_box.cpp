@@ -7,7 +7,7 @@
 // clang-format on
 
 #include "app/version.h"
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "resource.h"
 
 #if __has_include("dialogs/hyperlink.h")

@@ -12,8 +12,8 @@
 
 #include "app/win32/dde_link.h"
 #include "app/win32/main_frame.h"
-#include "app/win32/win_util.h"
-#include "projects/worker_threads.h"
+#include "dialogs/win_util.h"
+#include "base/worker_threads.h"
 #include "resource.h"
 
 namespace ks {

@@ -1,3 +1,4 @@
+#include "app/win32/search_commands.h"
 #include "app/win32/main_frame.h"
 
 // windows.h must come before the headers that use its types.
@@ -11,8 +12,8 @@
 #include "app/shell_text.h"
 #include "app/version.h"
 #include "app/win32/about_box.h"
-#include "app/win32/win_util.h"
 #include "capture/capture_rules.h"
+#include "dialogs/win_util.h"
 #include "dialogs/dialogs.h"
 #include "platform/files.h"
 #undef PlaySound  // the queue host method of that name
@@ -38,6 +39,7 @@ const CMainFrame::Command CMainFrame::kCommands[] = {
     {ID_TRAY_OPTIONS, &CMainFrame::CmdCaptureOptions},
     {ID_CAPTURE_FILETYPES, &CMainFrame::CmdFileTypes},
     {ID_OPTION_TRANSFER, &CMainFrame::CmdTransferOptions},
+    {ID_OPTION_SEARCH, &CMainFrame::CmdSearchSettings},
     {ID_TRAY_SHOWDROP, &CMainFrame::CmdShowDrop},
     {ID_TRAY_HIDEDROP, &CMainFrame::CmdHideDrop},
 };
@@ -119,6 +121,13 @@ bool CMainFrame::OnCreate() {
     host.handleCommandLine = [this](const std::string& t, bool add) {
         return HandleCommandLine(t, add);
     };
+    host.newSearch = [this] {
+        NewSearchCommand(hwnd_, queue_, app_.programFolder, app_.histories);
+    };
+    host.searchProperties = [this](std::size_t row) {
+        SearchPropertiesCommand(hwnd_, queue_, row, app_.histories);
+    };
+    InstallSearch(queue_, app_.programFolder);
     if (!view_.Create(hwnd_, std::move(host))) return false;
     if (!CreateToolbar() || !CreateStatusBar()) return false;
     if (!tray_.Create(hwnd_, win::WM_KS_TRAY, kTrayId, IDI_TRAY_IDLE, "Kestrune")) return false;
@@ -301,6 +310,10 @@ void CMainFrame::CmdHelp() {
 void CMainFrame::CmdClearHistory() {
     if (win::Message(hwnd_, "Clear History?", MB_YESNO | MB_ICONQUESTION) == IDYES)
         ClearHistories(app_.programFolder, app_.histories);
+}
+
+void CMainFrame::CmdSearchSettings() {
+    SearchSettingsCommand(hwnd_);
 }
 
 void CMainFrame::CmdTransferOptions() {

@@ -75,6 +75,7 @@ class CMainFrame : public QueueHost {
     void CmdHelp();
     void CmdClearHistory();
     void CmdTransferOptions();
+    void CmdSearchSettings();
     void CmdShowDrop();
     void CmdHideDrop();
 

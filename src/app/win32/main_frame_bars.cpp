@@ -1,7 +1,7 @@
 // The main window's toolbar and status bar, and the layout that stacks the
 // toolbar, the job list and the status bar.
 #include "app/win32/main_frame.h"
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "resource.h"
 
 namespace ks {

@@ -5,7 +5,7 @@
 // restart.
 #include "app/registry_values.h"
 #include "app/win32/main_frame.h"
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "capture/browser_switches.h"
 #include "capture/capture_rules.h"
 #include "capture/dde_items.h"

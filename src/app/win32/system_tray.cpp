@@ -7,7 +7,7 @@
 // clang-format on
 
 #include "app/shell_text.h"
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 
 namespace ks {
 

@@ -58,4 +58,8 @@ bool ShellOpen(const std::string& target) {
     }
 }
 
+bool OpenInBrowser(const std::string& path) {
+    return ShellOpen(path);
+}
+
 }  // namespace ks::plat

@@ -26,6 +26,7 @@ struct Socket::Impl {
     int fd = -1;
     int wakeRead = -1;
     int wakeWrite = -1;
+    LookupSlot lookup;
 };
 
 namespace {
@@ -108,7 +109,8 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
     Close();
     if (cancelled_.load()) return lastError_ = SocketError::Cancelled, false;
     TcpAddresses addresses;
-    if (!addresses.Resolve(host, port, false)) return lastError_ = SocketError::Resolve, false;
+    const SocketError looked = impl_->lookup.Resolve(addresses, host, port, cancelled_, timeoutMs_);
+    if (looked != SocketError::None) return lastError_ = looked, false;
     lastError_ = SocketError::Refused;
     for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
         int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
@@ -242,6 +244,7 @@ void Socket::Cancel() {
         ssize_t ignored = ::write(impl_->wakeWrite, &b, 1);
         (void)ignored;
     }
+    impl_->lookup.Wake();
 }
 
 void Socket::ShutdownSend() {

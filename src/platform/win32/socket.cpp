@@ -29,6 +29,7 @@ struct Socket::Impl {
     SOCKET s = INVALID_SOCKET;
     WSAEVENT netEvent = WSA_INVALID_EVENT;
     HANDLE cancelEvent = nullptr;
+    LookupSlot lookup;
 };
 
 NativeSocket SocketAccess::Handle(const Socket& s) {
@@ -134,7 +135,8 @@ bool Socket::Connect(const std::string& host, std::uint16_t port) {
     if (cancelled_.load()) return lastError_ = SocketError::Cancelled, false;
     SocketLayerInit();
     TcpAddresses addresses;
-    if (!addresses.Resolve(host, port, false)) return lastError_ = SocketError::Resolve, false;
+    const SocketError looked = impl_->lookup.Resolve(addresses, host, port, cancelled_, timeoutMs_);
+    if (looked != SocketError::None) return lastError_ = looked, false;
     const Deadline dl(timeoutMs_);
     lastError_ = SocketError::Refused;
     for (const addrinfo* a = addresses.First(); a; a = a->ai_next) {
@@ -265,6 +267,7 @@ std::unique_ptr<Socket> Socket::Accept() {
 void Socket::Cancel() {
     cancelled_.store(true);
     if (impl_->cancelEvent) SetEvent(impl_->cancelEvent);
+    impl_->lookup.Wake();
 }
 
 void Socket::ShutdownSend() {

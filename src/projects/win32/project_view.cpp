@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "app/ini_store.h"
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
 #include "projects/row_moves.h"

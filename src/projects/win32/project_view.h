@@ -30,6 +30,10 @@ class CProjectView {
         Histories* histories = nullptr;
         // Tests text as a URL; with add, queues it (the drop target uses it).
         std::function<int(const std::string& text, bool add)> handleCommandLine;
+        // "New Sea&rch" and the properties of a search row (the search
+        // subsystem sits above the job list, so it is reached through these).
+        std::function<void()> newSearch;
+        std::function<void(std::size_t row)> searchProperties;
     };
 
     CProjectView() = default;

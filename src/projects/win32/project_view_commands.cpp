@@ -7,8 +7,9 @@
 
 #include <algorithm>
 
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "projects/project_store.h"
 #include "projects/win32/project_view.h"
 
@@ -43,25 +44,6 @@ int CountLineFeeds(const std::string& path) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// The program registered for ".htm", started on path: results pages open in
-// the browser even where ".html" belongs to an editor.
-void OpenInBrowser(const std::string& path) {
-    char cls[256] = {};
-    LONG n = sizeof cls;
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", cls, &n) != ERROR_SUCCESS || !cls[0]) return;
-    char cmd[1024] = {};
-    n = sizeof cmd;
-    std::string key = std::string(cls) + "\\shell\\open\\command";
-    if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), cmd, &n) != ERROR_SUCCESS || !cmd[0]) return;
-    std::string command = cmd, program;
-    if (command[0] == '"') {
-        std::size_t end = command.find('"', 1);
-        program = command.substr(1, end == std::string::npos ? std::string::npos : end - 1);
-    } else {
-        program = command.substr(0, command.find(' '));
-    }
-    ShellExecuteA(nullptr, "open", program.c_str(), path.c_str(), nullptr, SW_SHOWNORMAL);
-}
 }  // namespace
 
 #ifdef KS_HAVE_DIALOGS
@@ -166,8 +148,10 @@ void CProjectView::OpenProperties(int row) {
             break;
         }
         case ProjectKind::Search:
+            if (host_.searchProperties) host_.searchProperties(static_cast<std::size_t>(row));
+            return;  // saved and redrawn there
         default:
-            return;  // the search dialogs edit search projects
+            return;
     }
     p->settings.position = row;
     SaveProject(*p);
@@ -196,7 +180,9 @@ void CProjectView::CmdSetFolder() {}
 void CProjectView::CmdEnterUrl() {}
 #endif
 
-void CProjectView::CmdNewSearch() {}  // the search dialogs create search projects
+void CProjectView::CmdNewSearch() {
+    if (host_.newSearch) host_.newSearch();
+}
 
 void CProjectView::CmdProperties() {
     int row;
@@ -216,7 +202,7 @@ void CProjectView::CmdView() {
     } else if (s.fileName.empty() || !plat::FileExists(path)) {
         win::Message(owner, kNoFile);
     } else if (s.Kind() == ProjectKind::Search) {
-        OpenInBrowser(path);
+        plat::OpenInBrowser(path);
     } else {
         ShellExecuteA(nullptr, "Open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     }

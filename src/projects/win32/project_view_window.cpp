@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 #include "projects/row_moves.h"
 #include "projects/win32/project_view.h"
 #include "resource.h"

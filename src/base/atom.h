@@ -10,7 +10,7 @@ namespace ks {
 
 template <class T>
 class Atom {
-public:
+  public:
     Atom(T v = T{}) : v_(v) {}
     Atom(const Atom& o) : v_(o.load()) {}
     Atom& operator=(const Atom& o) {
@@ -30,7 +30,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::atomic<T> v_;
 };
 

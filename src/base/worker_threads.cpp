@@ -1,4 +1,4 @@
-#include "projects/worker_threads.h"
+#include "base/worker_threads.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "projects/project.h"
+#include "base/project.h"
 
 namespace ks {
 namespace {

@@ -1,7 +1,8 @@
-#include "projects/project.h"
+#include "base/project.h"
 
 #include <utility>
 
+#include "base/text.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
@@ -16,15 +17,6 @@ constexpr std::int64_t kWaitStepMs = 5;
 
 void RemoveIfNamed(const std::string& path) {
     if (!path.empty()) plat::RemoveFile(path);
-}
-
-// A plain file name: nothing that could lead the deletion out of its folder.
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (char c : name) {
-        if (c == '/' || c == '\\') return false;
-    }
-    return true;
 }
 
 // A worker thread clears workerRunning inside EndWorker under the worker's

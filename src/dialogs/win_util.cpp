@@ -1,4 +1,4 @@
-#include "app/win32/win_util.h"
+#include "dialogs/win_util.h"
 
 #include <vector>
 

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "projects/atom.h"
-#include "transfer/segment_list.h"
+#include "base/atom.h"
+#include "base/segment_list.h"
 
 namespace ks {
 

@@ -30,4 +30,20 @@ inline std::string WithoutLineBreaks(std::string_view s) {
     return out;
 }
 
+// ASCII letters lower-cased, every other byte kept (names, schemes, headers).
+inline std::string AsciiLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// A bare file name: nothing that could lead a path joined from it (and later
+// deleted) out of its folder.
+inline bool IsPlainName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return name.find_first_of("/\\") == std::string_view::npos;
+}
+
 }  // namespace ks

@@ -32,7 +32,7 @@ enum class StatusEvent : std::int32_t {
 // Receives every row event. Must be callable from any thread and must never
 // block on a UI thread.
 class RowSink {
-public:
+  public:
     virtual ~RowSink() = default;
     virtual void OnRowEvent(CProject& project, StatusEvent event) = 0;
     // A worker has started transferring / all activity ended (tray animation).
@@ -44,7 +44,9 @@ inline std::atomic<RowSink*>& RowSinkSlot() {
     return slot;
 }
 
-inline void SetRowSink(RowSink* sink) { RowSinkSlot().store(sink); }
+inline void SetRowSink(RowSink* sink) {
+    RowSinkSlot().store(sink);
+}
 
 inline void NotifyRow(CProject& project, StatusEvent event) {
     if (RowSink* s = RowSinkSlot().load()) s->OnRowEvent(project, event);

@@ -1,9 +1,9 @@
-#include "transfer/segment_list.h"
+#include "base/segment_list.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "transfer/url.h"
+#include "base/text.h"
 
 namespace ks {
 

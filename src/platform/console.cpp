@@ -1,11 +1,10 @@
-// The few console services the front end needs, on each platform.
+#include "platform/console.h"
+
 #include <atomic>
 #include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-
-#include "cli/cli_engine.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -15,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-namespace ks::cli {
+namespace ks::plat {
 namespace {
 
 std::atomic<bool> g_interrupted{false};
@@ -87,4 +86,4 @@ int TerminalWidth() {
     return 80;
 }
 
-}  // namespace ks::cli
+}  // namespace ks::plat

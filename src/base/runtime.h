@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "connection/proxy_settings.h"
+#include "base/atom.h"
+#include "base/proxy_settings.h"
 #include "platform/tls.h"
-#include "projects/atom.h"
 
 namespace ks {
 
