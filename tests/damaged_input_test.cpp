@@ -8,7 +8,9 @@
 #include "app/ini_store.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
+#include "search/extract.h"
 #include "support/temp_dir.h"
+#include "transfer/ftp_listing.h"
 #include "transfer/http_headers.h"
 #include "transfer/url.h"
 
@@ -127,6 +129,46 @@ TEST(DamagedInput, ServerLengthsBeyondAnyFileAreUnreadable) {
     }
 }
 
+TEST(DamagedInput, SegmentListNamesThatASaveWouldChangeAreRefused) {
+    // The list is written back with line breaks removed; a name holding one
+    // would then name another file, and its segment's bytes would be lost.
+    const char* const names[] = {"7_f\r.zip", "8_f.zip\r9_f.zip"};
+    for (const char* name : names) {
+        ks::test::TempDir dir;
+        // Windows refuses such names outright: nothing to read there.
+        if (!plat::WriteFileAtomic(dir.File(name), "xyz")) continue;
+        ProjectSettings s;
+        s.url = "http://h/f.zip";
+        s.fileName = "f.zip";
+        s.folder = dir.path();
+        s.segments = 4;
+        auto p = CreateProject(s, true, dir.path());
+        const std::string cac = p->GetText(&ProjectSettings::segmentFile);
+        ASSERT_TRUE(plat::WriteFileAtomic(cac, std::string(name) + "\n"));
+        auto loaded = LoadProjects(dir.path());
+        ASSERT_EQ(loaded.size(), 1u);
+        std::lock_guard<std::mutex> g(loaded[0]->segmentList.Mutex());
+        EXPECT_TRUE(loaded[0]->segmentList.Empty()) << name;
+    }
+}
+
+TEST(DamagedInput, ListingSizesBeyondAnyFileAreNoSize) {
+    struct Case {
+        const char* listing;
+        std::int64_t size;
+    } cases[] = {
+        {"-rw-r--r-- 1 ftp ftp 1152921504606846976 Jan 01 12:00 big.iso",
+         plat::kMaxPlausibleOffset},
+        {"-rw-r--r-- 1 ftp ftp 1152921504606846977 Jan 01 12:00 big.iso", 0},
+        {"-rw-r--r-- 1 ftp ftp 9223372036854775807 Jan 01 12:00 big.iso", 0},
+        {"12-31-2001  01:00AM  9223372036854775807 big.iso", 0},
+        {"odd 1 9223372036854775807 2 big.iso", 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ListingRemoteSize(c.listing, "/pub/big.iso"), c.size) << c.listing;
+    }
+}
+
 TEST(DamagedInput, LocalNamesAreCutBeforeTheDeviceCheckAndNeverEmpty) {
     const std::string blanks253(253, ' ');
     struct Case {
@@ -177,10 +219,9 @@ TEST(DamagedInput, IniKeysThatWouldReadBackAsSomethingElseAreRefused) {
 
 TEST(DamagedInput, IniByteOrderMarkBehindBlanksReadsAsAtTheStart) {
     const char* const files[] = {
-        "\xEF\xBB\xBF[S]\r\nk=v\r\n",
-        "  \xEF\xBB\xBF[S]\r\nk=v\r\n",
-        "\r\n\t\n\xEF\xBB\xBF[S]\nk=v",
-        " \xEF\xBB\xBF  [S]\nk=v",
+        "\xEF\xBB\xBF[S]\r\nk=v\r\n",           "  \xEF\xBB\xBF[S]\r\nk=v\r\n",
+        "\r\n\t\n\xEF\xBB\xBF[S]\nk=v",         " \xEF\xBB\xBF  [S]\nk=v",
+        "\xEF\xBB\xBF\r\n\xEF\xBB\xBF[S]\nk=v",
     };
     for (const char* text : files) {
         IniDocument first;
@@ -190,5 +231,32 @@ TEST(DamagedInput, IniByteOrderMarkBehindBlanksReadsAsAtTheStart) {
         ASSERT_TRUE(second.Parse(first.Serialize()));
         EXPECT_EQ(second.Get("S", "k"), "v") << text;
         EXPECT_EQ(second.Serialize(), first.Serialize()) << text;
+    }
+}
+
+TEST(DamagedInput, ANumberedLinkEndsAtALineBreak) {
+    // Hits are lines of the results file: an address holding a line break
+    // would split its hit and plant the rest as another.
+    EngineDef e;
+    e.section = "E";
+    e.enabled = true;
+    e.s1 = "<li>";
+    e.s2 = "</li>";
+    e.t1 = "</a>";
+    e.t2 = "<br>";
+    e.linkNumber = 1;
+    struct Case {
+        const char* record;
+        const char* want;
+    } cases[] = {
+        {"<li><a href=http://h.org/a.zip\nhttp://evil.org/b.zip>A</a><br></li>",
+         "http://h.org/a.zip||A||||\n"},
+        {"<li><a href=\"http://h.org/c.zip\r\n\">C</a><br></li>", "http://h.org/c.zip||C||||\n"},
+    };
+    for (const Case& c : cases) {
+        ExtractContext ctx;
+        ctx.engine = &e;
+        ctx.types = "zip";
+        EXPECT_EQ(ExtractHits(c.record, ctx), c.want) << c.record;
     }
 }

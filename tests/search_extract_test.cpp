@@ -199,6 +199,10 @@ TEST(SearchExtract, HostilePagesStayBounded) {
     for (int i = 0; i < 20000; ++i) junk += "http://h.org/x.gif ";
     junk += "http://h.org/late/<br>";
     EXPECT_EQ(Extract(junk, e), "");
+    // Not even with a base in front of it.
+    EngineDef based = Engine(1, "http://" + std::string(250, 'b'));
+    EXPECT_EQ(Extract("<br><a href=" + std::string(ks::kMaxHitUrl - 10, 'x') + ">T<br>", based),
+              "");
     // An address too long to be one is not a hit.
     EXPECT_EQ(Extract("<br>http://h.org/" + std::string(5000, 'a') + "/<br>", e), "");
 }

@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "projects/queue.h"
-#include "base/worker_threads.h"
 #include "search/engine_defs.h"
 #include "search/engine_update.h"
 #include "search/new_search.h"
@@ -123,6 +123,47 @@ TEST_F(SearchRow, StatusLinesAndAStopMidSearch) {
     EXPECT_NE(page.find("http://f.example/"), std::string::npos);
     EXPECT_EQ(opened, "");  // a stopped search is not opened
     EXPECT_EQ(Texts(ColSize), "Found 1 site.");
+}
+
+TEST_F(SearchRow, StopDuringTheCopiesCancelsThemAndStillWritesThePage) {
+    ScriptedHttpServer server({});
+    const std::string port = std::to_string(server.Port());
+    std::string records;
+    std::vector<HttpRule> rules;
+    for (int i = 0; i < 12; ++i) {
+        const std::string path = "/site/" + std::to_string(i) + ".html";
+        records += "<li><a href=\"http://127.0.0.1:" + port + path + "\">S</a></li>";
+        HttpRule r;
+        r.path = path;
+        r.neverAnswer = true;  // every copy hangs until cancelled
+        rules.push_back(r);
+    }
+    rules.push_back(Page("/eng", records));
+    server.SetRules(rules);
+    plat::WriteFileAtomic(home.File("search.ini"),
+                          "[Options]\r\nskipupdate=yes\r\n[Categories]\r\ntotal=1\r\ncat1=Web\r\n"
+                          "types1=htm,\r\n[Web]\r\ntotal=1\r\neng1=eng\r\n" +
+                              Engine("eng", "yes", server.Port()));
+    NewSearch n;
+    n.keywords = "x";
+    n.copies = true;
+    std::unique_ptr<CProject> made = CreateSearchProject(n, home.path(), 0);
+    CProject* p = made.get();
+    row = queue.AppendProject(made.release());
+    queue.Start(row);
+    ASSERT_TRUE(WaitUntil([&] { return Texts(ColStatus).rfind("Downloading...(", 0) == 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() >= 2 + 7; }));
+    plat::SleepMs(200);
+    EXPECT_EQ(server.RequestCount(), 2u + 7u);  // seven copies at once, no more
+    queue.Pause(row);
+    ASSERT_TRUE(WaitUntil([&] { return !p->workerRunning.load(); }));
+    EXPECT_EQ(server.RequestCount(), 2u + 7u);  // the rest were never fetched
+    std::string page;
+    plat::ReadWholeFile(plat::JoinPath(p->GetText(&ProjectSettings::folder),
+                                       p->GetText(&ProjectSettings::segmentFile)),
+                        page);
+    EXPECT_NE(page.find("Found 12 sites."), std::string::npos);
+    EXPECT_EQ(opened, "");
 }
 
 TEST_F(SearchRow, FinishedSearchOpensItsFrameset) {

@@ -62,9 +62,9 @@ bool IniDocument::Parse(std::string_view bytes) {
     sections_.clear();
     if (bytes.size() > kIniFileMax) return false;
     // Blank lines are dropped on writing, so a BOM behind them would reach the
-    // start of the file on the next save: it is skipped there too.
-    std::size_t text = bytes.find_first_not_of(" \t\r\n");
-    if (text != std::string_view::npos && bytes.substr(text, 3) == "\xEF\xBB\xBF") {
+    // start of the file on the next save: BOMs are skipped up to the first text.
+    for (std::size_t text; (text = bytes.find_first_not_of(" \t\r\n")) != bytes.npos &&
+                           bytes.substr(text, 3) == "\xEF\xBB\xBF";) {
         bytes.remove_prefix(text + 3);
     }
     sections_.push_back(Section{std::string(), false, {}});

@@ -40,10 +40,11 @@ inline std::string AsciiLower(std::string_view s) {
 }
 
 // A bare file name: nothing that could lead a path joined from it (and later
-// deleted) out of its folder.
+// deleted) out of its folder. It must also name that one file: a NUL would cut
+// the path short, and a line break would not survive a save of a list file.
 inline bool IsPlainName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of("/\\") == std::string_view::npos;
+    return name.find_first_of(std::string_view("/\\\0\r\n", 5)) == std::string_view::npos;
 }
 
 }  // namespace ks

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "dialogs/win_util.h"
 #include "dialog_ids.h"
 #include "dialogs/dialog_base.h"
 #include "dialogs/search_dialogs.h"
+#include "dialogs/win_util.h"
 #include "search/engine_defs.h"
 #include "transfer/url.h"
 
@@ -19,10 +19,6 @@ namespace ks {
 namespace {
 
 constexpr int kMaxListedEngines = 999;
-
-std::string Numbered(const char* stem, int n) {
-    return stem + std::to_string(n);
-}
 
 class CSearchEnginesDialog : public dlg::CDialog {
   public:
@@ -71,11 +67,11 @@ class CSearchEnginesDialog : public dlg::CDialog {
         if (!IntInRange(IDC_MAX_RESULTS, 1, 99, results)) return false;
         IniFile f(defs_.Path());
         f.Load();
-        const std::string categorySection = f.Get("Categories", Numbered("cat", category_ + 1));
+        const std::string categorySection = f.Get("Categories", NumberedKey("cat", category_ + 1));
         HWND engines = Item(IDC_ENGINE_LIST);
         const int rows = static_cast<int>(SendMessageA(engines, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < rows && !categorySection.empty(); ++i) {
-            const std::string section = f.Get(categorySection, Numbered("eng", i + 1));
+            const std::string section = f.Get(categorySection, NumberedKey("eng", i + 1));
             if (!section.empty())
                 f.Set(section, "on", ListView_GetCheckState(engines, i) ? "yes" : "no");
         }
@@ -87,8 +83,8 @@ class CSearchEnginesDialog : public dlg::CDialog {
             list += t + ",";
             if (ListView_GetCheckState(typeList, i)) types += t + ",";
         }
-        f.Set("Categories", Numbered("list", category_ + 1), list);
-        f.Set("Categories", Numbered("types", category_ + 1), types);
+        f.Set("Categories", NumberedKey("list", category_ + 1), list);
+        f.Set("Categories", NumberedKey("types", category_ + 1), types);
         f.Set("Options", "maxresults", std::to_string(results));
         f.Set("Options", "maxthread", std::to_string(threads));
         f.Save();

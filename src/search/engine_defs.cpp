@@ -13,12 +13,6 @@ namespace {
 constexpr const char* kOptions = "Options";
 constexpr const char* kCategories = "Categories";
 
-std::string Numbered(const char* stem, int number) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%d", stem, number);
-    return buf;
-}
-
 bool IsTypeSeparator(char c) {
     return c == ' ' || c == '.' || c == ',' || c == ';';
 }
@@ -42,6 +36,19 @@ bool IsNo(std::string_view v) {
 }
 
 }  // namespace
+
+std::string NumberedKey(const char* stem, int number) {
+    return stem + std::to_string(number);
+}
+
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
+    if (from.empty()) return;
+    std::size_t p = 0;
+    while ((p = s.find(from, p)) != std::string::npos) {
+        s.replace(p, from.size(), to);
+        p += to.size();
+    }
+}
 
 std::vector<std::string> SplitTypeList(std::string_view value) {
     std::vector<std::string> out;
@@ -109,9 +116,9 @@ EngineDef ReadEngine(const IniDocument& doc, std::string_view section) {
 }
 
 std::string EngineSectionIn(const IniDocument& doc, int n, int m) {
-    std::string category = doc.Get(kCategories, Numbered("cat", n + 1));
+    std::string category = doc.Get(kCategories, NumberedKey("cat", n + 1));
     if (category.empty()) return {};
-    return doc.Get(category, Numbered("eng", m));
+    return doc.Get(category, NumberedKey("eng", m));
 }
 
 IniDocument EngineDefs::Load() const {
@@ -144,32 +151,32 @@ int EngineDefs::CategoryTotal() const {
 }
 
 std::string EngineDefs::CategoryName(int n) const {
-    return Read(kCategories, Numbered("cat", n + 1));
+    return Read(kCategories, NumberedKey("cat", n + 1));
 }
 
 std::string EngineDefs::CategoryTypes(int n) const {
-    return Read(kCategories, Numbered("types", n + 1));
+    return Read(kCategories, NumberedKey("types", n + 1));
 }
 
 std::string EngineDefs::CategoryList(int n) const {
-    return Read(kCategories, Numbered("list", n + 1));
+    return Read(kCategories, NumberedKey("list", n + 1));
 }
 
 int EngineDefs::EngineCount(int n) const {
     IniDocument doc = Load();
-    std::string category = doc.Get(kCategories, Numbered("cat", n + 1));
+    std::string category = doc.Get(kCategories, NumberedKey("cat", n + 1));
     if (category.empty()) return 0;
     return IniNumber(doc.Get(category, "total", "0"));
 }
 
 int EngineDefs::EnabledEngineCount(int n) const {
     IniDocument doc = Load();
-    std::string category = doc.Get(kCategories, Numbered("cat", n + 1));
+    std::string category = doc.Get(kCategories, NumberedKey("cat", n + 1));
     if (category.empty()) return 0;
     const int total = IniNumber(doc.Get(category, "total", "0"));
     int count = 0;
     for (int m = 1; m <= total; ++m) {
-        std::string section = doc.Get(category, Numbered("eng", m));
+        std::string section = doc.Get(category, NumberedKey("eng", m));
         if (!section.empty() && IniNamesEqual(doc.Get(section, "on"), "yes")) ++count;
     }
     return count;

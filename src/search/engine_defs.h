@@ -22,6 +22,11 @@ inline constexpr const char* kUpdateIniName = "update.ini";
 inline constexpr const char* kVendorUpdatePage = "http://127.0.0.1/kestrune/update.html";
 inline constexpr const char* kVendorBannerPage = "http://127.0.0.1/kestrune/results.html";
 
+// A numbered key: stem followed by the number in decimal ("cat3", "eng12").
+std::string NumberedKey(const char* stem, int number);
+// Every occurrence of from in s replaced by to, left to right.
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to);
+
 // Extensions in a types/list value: split at blanks, '.', ',' and ';'.
 std::vector<std::string> SplitTypeList(std::string_view value);
 

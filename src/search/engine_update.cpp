@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/clock.h"
-#include "platform/files.h"
 #include "base/project.h"
 #include "base/status_event.h"
+#include "platform/clock.h"
+#include "platform/files.h"
 
 namespace ks {
 namespace {
@@ -16,12 +16,6 @@ constexpr const char* kCategories = "Categories";
 // A hostile or broken update cannot keep the merge busy for ever.
 constexpr int kMaxMergedCategories = 99;
 constexpr int kMaxMergedEngines = 999;
-
-std::string Numbered(const char* stem, int number) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%d", stem, number);
-    return buf;
-}
 
 void MergeEngine(const IniDocument& src, IniFile& dst, const std::string& e) {
     // An engine the user switched off stays off; otherwise the update decides.
@@ -96,18 +90,18 @@ bool MergeEngineUpdate(const std::string& source, const std::string& destination
     if (categories > 0) {
         dst.Set(kCategories, "total", std::to_string(categories));
         for (int i = 1; i <= categories; ++i) {
-            dst.Set(kCategories, Numbered("types", i),
-                    src.Get(kCategories, Numbered("types", i), "htm,html"));
-            dst.Set(kCategories, Numbered("list", i),
-                    src.Get(kCategories, Numbered("list", i), "htm,html"));
-            const std::string k = src.Get(kCategories, Numbered("cat", i));
-            dst.Set(kCategories, Numbered("cat", i), k);
+            dst.Set(kCategories, NumberedKey("types", i),
+                    src.Get(kCategories, NumberedKey("types", i), "htm,html"));
+            dst.Set(kCategories, NumberedKey("list", i),
+                    src.Get(kCategories, NumberedKey("list", i), "htm,html"));
+            const std::string k = src.Get(kCategories, NumberedKey("cat", i));
+            dst.Set(kCategories, NumberedKey("cat", i), k);
             if (k.empty()) continue;  // no section to merge into
             const int engines = std::min(IniNumber(src.Get(k, "total", "0")), kMaxMergedEngines);
             dst.Set(k, "total", std::to_string(engines));
             for (int j = 1; j <= engines; ++j) {
-                const std::string e = src.Get(k, Numbered("eng", j));
-                dst.Set(k, Numbered("eng", j), e);
+                const std::string e = src.Get(k, NumberedKey("eng", j));
+                dst.Set(k, NumberedKey("eng", j), e);
                 if (!e.empty()) MergeEngine(src, dst, e);
             }
         }

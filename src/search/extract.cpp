@@ -49,14 +49,6 @@ bool IsAbsolute(std::string_view lowerUrl) {
            StartsWith(lowerUrl, kFtp);
 }
 
-void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
-    std::size_t p = 0;
-    while ((p = s.find(from, p)) != std::string::npos) {
-        s.replace(p, from.size(), to);
-        p += to.size();
-    }
-}
-
 // The first piece of s from `from` on when split at any of `delims`, empty
 // pieces skipped; pos receives where it starts.
 std::string_view FirstPiece(std::string_view s, std::size_t from, std::string_view delims,
@@ -134,7 +126,8 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
     r.remove_prefix(lead == std::string_view::npos ? r.size() : lead);
 
     std::size_t n = 0;
-    std::string_view token = FirstPiece(r, 0, "> \"'", n);
+    // A hit is one line: an address never runs across a line break.
+    std::string_view token = FirstPiece(r, 0, "> \"'\r\n", n);
     if (token.empty() || token.size() > kMaxHitUrl) return {};
     std::string u(Trim(token, "\"' "));
     if (!IsAbsolute(AsciiLower(u))) {
@@ -151,6 +144,7 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
         if (!dug.empty()) u = dug;
     }
     u = UnwrapRedirect(std::move(u), ctx.types, ctx.stop);
+    if (u.size() > kMaxHitUrl) return {};  // the base made it longer than any address
     return u + "||" + ExtractTitleAndDescription(r, n + token.size(), eng.t1, eng.t2) + "\n";
 }
 

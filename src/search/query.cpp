@@ -12,14 +12,6 @@ constexpr const char* kAccept =
 constexpr const char* kAgent = "User-Agent: Mozilla/4.0 (compatible; Kestrune 3.0)\r\n";
 constexpr const char* kNoCache = "Pragma: no-cache\r\nCache-Control: no-cache\r\n";
 
-void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
-    std::size_t p = 0;
-    while ((p = s.find(from, p)) != std::string::npos) {
-        s.replace(p, from.size(), to);
-        p += to.size();
-    }
-}
-
 bool IsWordByte(char c) {
     return static_cast<unsigned char>(c) > ' ' && c != 0x7f;
 }

@@ -5,12 +5,12 @@
 #include <memory>
 #include <thread>
 
+#include "base/project.h"
 #include "base/runtime.h"
+#include "base/status_event.h"
 #include "base/text.h"
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "base/project.h"
-#include "base/status_event.h"
 #include "search/page_fetch.h"
 #include "search/query.h"
 #include "search/search_phase.h"

@@ -5,10 +5,10 @@
 #include <thread>
 #include <unordered_set>
 
-#include "base/runtime.h"
-#include "platform/clock.h"
 #include "base/project.h"
+#include "base/runtime.h"
 #include "base/status_event.h"
+#include "platform/clock.h"
 #include "search/extract.h"
 #include "search/page_fetch.h"
 #include "search/query.h"

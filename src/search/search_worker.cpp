@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <mutex>
 
-#include "base/runtime.h"
-#include "platform/files.h"
 #include "base/project.h"
-#include "projects/project_store.h"
+#include "base/runtime.h"
 #include "base/status_event.h"
 #include "base/worker_threads.h"
+#include "platform/files.h"
+#include "projects/project_store.h"
 #include "search/engine_update.h"
 #include "search/page_fetch.h"
 #include "search/results_page.h"

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "transfer/url.h"
 
 namespace ks {
@@ -25,11 +26,13 @@ std::vector<std::string_view> Fields(std::string_view line) {
     return out;
 }
 
-// A whole field of decimal digits; -1 otherwise (or beyond 63 bits).
+// A whole field of decimal digits; -1 otherwise, or beyond what any file
+// holds (a resume adds to the size, which must not overflow).
 std::int64_t Number(std::string_view f) {
     std::int64_t v = -1;
     auto [p, ec] = std::from_chars(f.data(), f.data() + f.size(), v);
-    if (ec != std::errc() || p != f.data() + f.size() || v < 0) return -1;
+    if (ec != std::errc() || p != f.data() + f.size() || v < 0 || v > plat::kMaxPlausibleOffset)
+        return -1;
     return v;
 }
 

@@ -19,11 +19,14 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "app/settings.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/folder_chooser.h"
 #include "dialogs/list_file_urls.h"
+#include "dialogs/search_dialogs.h"
+#include "base/project.h"
 
 namespace {
 
@@ -82,6 +85,41 @@ std::string Describe(const ks::ProjectSettings& s) {
       << "\npingFastest=" << s.pingFastest.load() << "\ndisabled=" << s.disabled.load()
       << "\nsource=" << s.source << "\nmirrorFile=" << s.mirrorFile << "\nuserName=" << s.userName
       << "\npassword=" << s.password << "\nuploadMode=" << s.uploadMode.load() << "\n";
+    return o.str();
+}
+
+// The Search dialog; with running=1 it watches a search whose worker reports
+// a finished engine every 800 ms and ends after six of them.
+std::string RunSearch(const std::string& home, const std::map<std::string, std::string>& f,
+                      bool& ok) {
+    std::string history = ReadAll(home + "\\searchhistory.txt");
+    ks::SearchDialogData d;
+    d.keywords = ToText(f, "keywords");
+    d.category = ToInt(f, "category", 0);
+    d.method = ToInt(f, "method", 0);
+    d.copies = ToInt(f, "copies", 0) != 0;
+    d.history = &history;
+    ks::CProject project;
+    std::thread worker;
+    if (ToInt(f, "running", 0)) {
+        d.project = &project;
+        project.workerRunning = true;
+        worker = std::thread([&project] {
+            std::string done;
+            for (int i = 1; i <= 6; ++i) {
+                project.SetSearchStatus(done, "e" + std::to_string(i) + ":  ...searching...\r\n");
+                Sleep(800);
+                done += "e" + std::to_string(i) + ":  ---(" + std::to_string(i) + ")\r\n";
+            }
+            project.SetSearchStatus(done, "");
+            project.workerRunning = false;
+        });
+    }
+    ok = ks::RunSearchDialog(nullptr, d, home + "\\search.ini");
+    if (worker.joinable()) worker.join();
+    std::ostringstream o;
+    o << "keywords=" << d.keywords << "\ncategory=" << d.category << "\nmethod=" << d.method
+      << "\ncopies=" << d.copies << "\nsearchNow=" << d.searchNow << "\n";
     return o.str();
 }
 
@@ -144,6 +182,13 @@ int main(int argc, char** argv) {
     } else if (dialog == "folder") {
         ok = ks::RunSetCurrentFolderDialog(nullptr, s.folder);
         report = "folder=" + s.folder + "\n";
+    } else if (dialog == "search") {
+        report = RunSearch(home, fields, ok);
+    } else if (dialog == "searchengines") {
+        ok = ks::RunSearchEnginesDialog(nullptr, ToInt(fields, "category", 0),
+                                        home + "\\search.ini");
+    } else if (dialog == "searchsettings") {
+        ok = ks::RunSearchSettingsDialog(nullptr, home + "\\search.ini");
     } else {
         std::fprintf(stderr, "unknown dialog %s\n", dialog.c_str());
         return 2;

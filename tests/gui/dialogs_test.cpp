@@ -408,3 +408,155 @@ GUI_TEST(ListFileGivesHttpAndFtpUrlsFromLinesAndQuotedLinks) {
         CHECK_EQ(got, std::string(c.want));
     }
 }
+
+namespace {
+
+const char* kSearchIni =
+    "[Options]\r\nmaxthread=4\r\nmaxresults=25\r\ndownload=yes\r\nlast=12345\r\nskipupdate=yes\r\n"
+    "[Categories]\r\ntotal=4\r\ncat1=Web\r\ntypes1=htm,\r\nlist1=htm,html,asp,\r\ncat2=Music\r\n"
+    "cat3=Files\r\ncat4=News\r\n"
+    "[Web]\r\ntotal=2\r\neng1=One\r\neng2=Two\r\n"
+    "[One]\r\non=yes\r\nname=Engine One\r\n[Two]\r\non=no\r\n";
+
+std::string IniValue(const std::string& path, const char* section, const char* key) {
+    char buf[256] = {};
+    GetPrivateProfileStringA(section, key, "<absent>", buf, sizeof buf, path.c_str());
+    return buf;
+}
+
+}  // namespace
+
+GUI_TEST(SearchDialogListsCategoriesAndSearchNowReportsTheFields) {
+    std::string home = MakeTempFolder("search");
+    WriteTextFile(home + "\\search.ini", kSearchIni);
+    WriteTextFile(home + "\\searchhistory.txt", "older words\r\nred apple\r\n");
+    Host host;
+    REQUIRE(host.Start("search", home, {"keywords=pie", "category=1"}));
+    HWND dlg = FindDialog(host.Pid(), "Search");
+    REQUIRE(dlg);
+    HWND category = GetDlgItem(dlg, IDC_SEARCH_CATEGORY);
+    CHECK_EQ(SendMessageA(category, CB_GETCOUNT, 0, 0), 4);  // every category of the file
+    CHECK_EQ(SendMessageA(category, CB_GETCURSEL, 0, 0), 1);
+    CHECK_EQ(SendDlgItemMessageA(dlg, IDC_SEARCH_METHOD, CB_GETCOUNT, 0, 0), 3);
+    CHECK(!IsWindowVisible(GetDlgItem(dlg, IDC_SEARCH_IMAGES)));
+    HWND keyword = GetDlgItem(dlg, IDC_SEARCH_KEYWORD);
+    TypeInto(keyword, "blue sky");
+    // Opening and closing the history list without a choice keeps the typed words.
+    SendMessageA(keyword, CB_SHOWDROPDOWN, TRUE, 0);
+    CHECK_EQ(SendMessageA(keyword, CB_GETCOUNT, 0, 0), 2);
+    SendMessageA(keyword, CB_SHOWDROPDOWN, FALSE, 0);
+    WaitUntil([&] { return WindowText(keyword) == "blue sky"; }, 2000);
+    CHECK_EQ(WindowText(keyword), std::string("blue sky"));
+    SendDlgItemMessageA(dlg, IDC_SEARCH_METHOD, CB_SETCURSEL, 2, 0);
+    ClickId(dlg, IDC_SEARCH_COPIES);
+    ClickId(dlg, IDC_SEARCH_NOW);
+    auto r = host.Report();
+    CHECK_EQ(r["result"], std::string("ok"));
+    CHECK_EQ(r["keywords"], std::string("blue sky"));
+    CHECK_EQ(r["category"], std::string("1"));
+    CHECK_EQ(r["method"], std::string("2"));
+    CHECK_EQ(r["copies"], std::string("1"));
+    CHECK_EQ(r["searchNow"], std::string("1"));
+}
+
+GUI_TEST(SearchDialogShowsTheLiveStatusOfARunningSearch) {
+    std::string home = MakeTempFolder("searchlive");
+    WriteTextFile(home + "\\search.ini", kSearchIni);
+    Host host;
+    REQUIRE(host.Start("search", home, {"keywords=x", "running=1"}));
+    HWND dlg = FindDialog(host.Pid(), "Search");
+    REQUIRE(dlg);
+    HWND status = GetDlgItem(dlg, IDC_SEARCH_STATUS);
+    // Finished engines above, the one still searching below, refreshed every two seconds.
+    CHECK(WaitUntil(
+        [&] {
+            std::string t = WindowText(status);
+            return t.find("e1:  ---(1)\r\n") == 0 && t.find("...searching...") != std::string::npos;
+        },
+        9000));
+    // After the search ends the final text stays.
+    CHECK(WaitUntil([&] { return WindowText(status).find("e6:  ---(6)\r\n") != std::string::npos; },
+                    12000));
+    CHECK(WindowText(status).find("searching") == std::string::npos);
+    ClickId(dlg, IDCANCEL);
+    CHECK_EQ(host.Report()["result"], std::string("cancel"));
+}
+
+GUI_TEST(SearchEnginesWritesEnginesTypesAndLimits) {
+    std::string home = MakeTempFolder("engines");
+    const std::string ini = home + "\\search.ini";
+    WriteTextFile(ini, kSearchIni);
+    Host host;
+    REQUIRE(host.Start("searchengines", home, {"category=0"}));
+    HWND dlg = FindDialog(host.Pid(), "Search Engines");
+    REQUIRE(dlg);
+    CHECK(DialogHasText(dlg, "Web"));
+    HWND engines = GetDlgItem(dlg, IDC_ENGINE_LIST);
+    HWND types = GetDlgItem(dlg, IDC_TYPE_LIST);
+    REQUIRE(ListCount(engines) == 2);
+    CHECK_EQ(ListText(engines, 0, 0), std::string("Engine One"));
+    CHECK_EQ(ListText(engines, 1, 0), std::string("Two"));
+    CHECK(ListChecked(engines, 0));
+    CHECK(!ListChecked(engines, 1));
+    CHECK_EQ(ListHeader(types, 0), std::string("File Extention"));
+    CHECK_EQ(ListColumnWidth(types, 0), 170);
+    // Sorted: asp, htm, html; only htm ticked.
+    REQUIRE(ListCount(types) == 3);
+    CHECK_EQ(ListText(types, 0, 0), std::string("asp"));
+    CHECK(ListChecked(types, 1) && !ListChecked(types, 0));
+    SetItem(dlg, IDC_TYPE_EDIT, ".MP3 ");
+    ClickId(dlg, IDC_TYPE_ADD);
+    SetItem(dlg, IDC_TYPE_EDIT, "mp3");
+    ClickId(dlg, IDC_TYPE_ADD);  // already listed: nothing happens
+    CHECK_EQ(ListCount(types), 4);
+    // Remove without a selection is refused; with one it removes exactly that row.
+    ListSelectOnly(types, -1);
+    PostMessageA(GetDlgItem(dlg, IDC_TYPE_REMOVE), BM_CLICK, 0, 0);
+    HWND box = FindMessageBox(host.Pid(), "You must select an item.");
+    CHECK(box != nullptr);
+    if (box) ClickId(box, IDOK);
+    ListSelectOnly(types, 0);  // asp
+    ClickId(dlg, IDC_TYPE_REMOVE);
+    CHECK_EQ(ListCount(types), 3);
+    ListSetChecked(engines, 0, false);
+    ListSetChecked(engines, 1, true);
+    for (const char* bad : {"0", "100"}) {
+        SetItem(dlg, IDC_MAX_THREAD, bad);
+        PostMessageA(GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+        HWND msg = FindMessageBox(host.Pid(), "Please enter an integer between 1 and 99.");
+        CHECK(msg != nullptr);
+        if (msg) ClickId(msg, IDOK);
+    }
+    SetItem(dlg, IDC_MAX_THREAD, "7");
+    ClickId(dlg, IDOK);
+    CHECK_EQ(host.Report()["result"], std::string("ok"));
+    CHECK_EQ(IniValue(ini, "One", "on"), std::string("no"));
+    CHECK_EQ(IniValue(ini, "Two", "on"), std::string("yes"));
+    CHECK_EQ(IniValue(ini, "Categories", "list1"), std::string("htm,html,mp3,"));
+    CHECK_EQ(IniValue(ini, "Categories", "types1"), std::string("htm,mp3,"));
+    CHECK_EQ(IniValue(ini, "Options", "maxthread"), std::string("7"));
+    CHECK_EQ(IniValue(ini, "Options", "maxresults"), std::string("25"));
+}
+
+GUI_TEST(SearchSettingsKeepsDefaultsAndResetsTheUpdate) {
+    std::string home = MakeTempFolder("searchset");
+    const std::string ini = home + "\\search.ini";
+    WriteTextFile(ini, kSearchIni);
+    Host host;
+    REQUIRE(host.Start("searchsettings", home));
+    HWND dlg = FindDialog(host.Pid(), "Search Settings");
+    REQUIRE(dlg);
+    CHECK_EQ(SendDlgItemMessageA(dlg, IDC_SETTINGS_CATEGORY, CB_GETCOUNT, 0, 0), 3);
+    CHECK(IsChecked(dlg, IDC_SEARCH_COPIES));
+    CHECK(IsChecked(dlg, IDC_SKIP_UPDATE));
+    // At once, before OK: the next search asks about the update.
+    ClickId(dlg, IDC_UPDATE_NEXT);
+    CHECK_EQ(IniValue(ini, "Options", "last"), std::string("0"));
+    CHECK_EQ(IniValue(ini, "Options", "skipupdate"), std::string("no"));
+    ClickId(dlg, IDC_SEARCH_COPIES);
+    ClickId(dlg, IDOK);
+    CHECK_EQ(host.Report()["result"], std::string("ok"));
+    CHECK_EQ(IniValue(ini, "Options", "download"), std::string("no"));
+    CHECK_EQ(IniValue(ini, "Options", "skipupdate"),
+             std::string("yes"));  // the box was still ticked
+}

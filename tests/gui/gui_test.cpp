@@ -387,6 +387,21 @@ int ListColumnWidth(HWND list, int column) {
     return static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
+bool ListChecked(HWND list, int row) {
+    const LRESULT state =
+        Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+void ListSetChecked(HWND list, int row, bool on) {
+    Remote r(list, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
+    r.Write(0, &item, sizeof item);
+    Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(r.At(0)));
+}
+
 void ListSelectOnly(HWND list, int row) {
     Remote r(list, sizeof(LVITEMA));
     LVITEMA item{};

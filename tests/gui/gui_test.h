@@ -156,6 +156,9 @@ std::vector<std::string> ListRow(HWND list, int row, int columns);
 int ListImage(HWND list, int row);
 std::string ListHeader(HWND list, int column);
 int ListColumnWidth(HWND list, int column);
+// The check box of a row of a list with check boxes.
+bool ListChecked(HWND list, int row);
+void ListSetChecked(HWND list, int row, bool on);
 void ListSelectOnly(HWND list, int row);  // row -1 clears the selection
 int ListFirstSelected(HWND list);
 
