@@ -35,7 +35,3 @@
 #define IDC_TYPES_ADD 1287
 #define IDC_TYPES_DELETE 1288
 #define IDC_TYPES_DEFAULT 1289
-
-// The Options dialog's "Search Settings..." as a command of the main window
-// (the main menu has no item of its own for it).
-#define ID_OPTIONS_SEARCH_SETTINGS 32900

@@ -24,6 +24,7 @@
 // they read GlobalRuntime(), which Publish() fills.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -126,7 +127,10 @@ struct Settings {
         std::int32_t second = 0;        // "second"
         std::vector<std::string> urls;  // "total", "URL%d"
         // minute * 60 + second; 0 stays 0 here (the keep-alive timer uses 60).
-        std::int32_t IntervalSeconds() const { return minute * 60 + second; }
+        std::int32_t IntervalSeconds() const {
+            const std::int64_t s = std::int64_t(minute) * 60 + second;
+            return std::int32_t(std::clamp<std::int64_t>(s, INT32_MIN, INT32_MAX));
+        }
     } urlList;
 
     DialUpSettings dialUp;  // "Dial Up"

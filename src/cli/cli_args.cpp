@@ -35,7 +35,7 @@ bool PositionalAfter(const std::vector<std::string>& a, std::size_t i) {
 
 Command CommandFromName(const std::string& s) {
     for (Command c : {Command::Get, Command::Add, Command::List, Command::Run, Command::Config,
-                      Command::Upload, Command::Search})
+                      Command::Upload, Command::Status, Command::Search})
         if (s == CommandName(c)) return c;
     return Command::None;
 }
@@ -125,6 +125,7 @@ struct Parser {
                 return true;
             case Command::List:
             case Command::Run:
+            case Command::Status:
                 if (!rest.empty())
                     return Fail(std::string(CommandName(r.command)) + " takes no arguments");
                 return true;
@@ -207,6 +208,8 @@ const char* CommandName(Command c) {
             return "config";
         case Command::Upload:
             return "upload";
+        case Command::Status:
+            return "status";
         case Command::Search:
             return "search";
         case Command::None:

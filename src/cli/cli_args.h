@@ -9,7 +9,7 @@
 
 namespace ks::cli {
 
-enum class Command { None, Get, Add, List, Run, Config, Upload, Search };
+enum class Command { None, Get, Add, List, Run, Config, Upload, Status, Search };
 
 // Exit statuses.
 enum Exit : int {

@@ -11,6 +11,7 @@ int RunAdd(const CliArgs& args);
 int RunList(const CliArgs& args);
 int RunQueue(const CliArgs& args);
 int RunConfig(const CliArgs& args);
+int RunStatus(const CliArgs& args);
 int RunSearchCommand(const CliArgs& args);
 
 // Exit status for a finished row's Status text.

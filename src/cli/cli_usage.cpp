@@ -36,7 +36,9 @@ std::string UsageText(Command c) {
         case Command::Config:
             return "usage: kestrune-cli [--home DIR] config SECTION KEY [VALUE]\n"
                    "Prints a setting of kestrune.ini, or sets it to VALUE.\n"
-                   "Example: kestrune-cli config Limits maxfiles 5\n";
+                   "Example: kestrune-cli config Limits maxfiles 5\n"
+                   "A connection's profile is the section named after it (\"LAN Settings\"\n"
+                   "or a dial-up entry); its passwords are stored scrambled.\n";
         case Command::Upload:
             return "usage: kestrune-cli [--home DIR] upload [OPTIONS] FTPURL FILE...\n"
                    "Uploads the files into the FTP directory FTPURL as an upload project.\n"
@@ -45,6 +47,10 @@ std::string UsageText(Command c) {
                    "  --overwrite        overwrite files on the server (default: resume)\n"
                    "  -q, --quiet        no progress line and no messages\n"
                    "Exit status as for get.\n";
+        case Command::Status:
+            return "usage: kestrune-cli [--home DIR] status\n"
+                   "Prints the connection in use, its HTTP and FTP proxies, the FTP data\n"
+                   "mode, and when the scheduler next starts and stops.\n";
         case Command::Search:
             return "usage: kestrune-cli [--home DIR] search [OPTIONS] KEYWORDS...\n"
                    "Sends the keywords to every engine of a category of search.ini, as a\n"
@@ -65,6 +71,7 @@ std::string UsageText(Command c) {
            "  list               show the job list\n"
            "  run                run the whole job list\n"
            "  config S K [V]     read or change a setting\n"
+           "  status             connection, proxies and scheduler\n"
            "  upload FTPURL FILE...  upload files and wait for them\n"
            "  search KEYWORDS... run a meta-search and print the results page\n"
            "Options:\n"

@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
             return RunQueue(a);
         case Command::Config:
             return RunConfig(a);
+        case Command::Status:
+            return RunStatus(a);
         case Command::Search:
             return RunSearchCommand(a);
         case Command::None:

@@ -97,6 +97,11 @@ class DialUp {
     std::string NextPhoneNumber(const std::string& entry);
     bool LoadConnectionProfile();
 
+    // A scheduled start dials again even after the user hung up.
+    void ClearUserHungUp() { userHungUp_ = false; }
+    // The Proxy Settings dialog may have changed the current profile.
+    void ReloadProfile() { LoadConnectionProfile(); }
+
     bool UseDialUp() const { return s_.use; }
     bool Connected() const { return connected_; }
     bool DialPending() const { return dialPending_; }

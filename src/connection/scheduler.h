@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/clock.h"
 
@@ -65,5 +66,13 @@ class Scheduler {
     bool workSeen_ = false;
     std::int64_t lastEndMinute_ = -1;  // the end minute already handled
 };
+
+// For the status display: the next minute at which Tick would answer Start
+// (today's included while it lasts, within a week, or the specified date),
+// and the next end minute when a closing action is chosen. nullopt: none.
+std::optional<plat::LocalTime> NextScheduledStart(const ScheduleSettings& s,
+                                                  const plat::LocalTime& now);
+std::optional<plat::LocalTime> NextScheduledEnd(const ScheduleSettings& s,
+                                                const plat::LocalTime& now);
 
 }  // namespace ks

@@ -34,7 +34,9 @@ LRESULT Guarded(F&& handler, LRESULT failed) noexcept {
 enum : UINT {
     WM_KS_TRAY = WM_USER + 10,  // tray icon callback (1034)
     WM_KS_ROWS_CHANGED = WM_APP + 1,
-    WM_KS_ACTIVITY = WM_APP + 2,  // wParam 1: a worker runs, 0: one ended
+    WM_KS_ACTIVITY = WM_APP + 2,         // wParam 1: a worker runs, 0: one ended
+    WM_KS_DIAL_STATE = WM_APP + 40,      // wParam RAS state, lParam error
+    WM_KS_KEEPALIVE_DONE = WM_APP + 41,  // the hidden keep-alive fetch ended
 };
 
 // Adds report-view column `index` to a list control. Inline, so the dialogs

@@ -3,7 +3,8 @@
 //
 //   kestrune_dialog_host DIALOG PROGRAM_FOLDER OUT_FILE [field=value ...]
 //
-// DIALOG is enterurl, download, urllist, ftpupload, options or folder; the
+// DIALOG is enterurl, download, urllist, ftpupload, options, folder or one of
+// the connection dialogs (dialog_host_connection.h); the
 // fields preset the project settings (url, folder, source, segments, ...).
 // OUT_FILE receives "result=ok" or "result=cancel" and then one field=value
 // line per setting. "walk PATH check|create OUT_FILE" writes the folder rule
@@ -22,6 +23,7 @@
 #include <thread>
 
 #include "app/settings.h"
+#include "dialog_host_connection.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/folder_chooser.h"
 #include "dialogs/list_file_urls.h"
@@ -189,7 +191,7 @@ int main(int argc, char** argv) {
                                         home + "\\search.ini");
     } else if (dialog == "searchsettings") {
         ok = ks::RunSearchSettingsDialog(nullptr, home + "\\search.ini");
-    } else {
+    } else if (!RunConnectionDialog(dialog, home, fields, ok, report)) {
         std::fprintf(stderr, "unknown dialog %s\n", dialog.c_str());
         return 2;
     }

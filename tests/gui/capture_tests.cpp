@@ -324,7 +324,8 @@ GUI_TEST(browser_dde_requests_are_answered_and_queued) {
 
     // Switched off, every request is left to the browser.
     app.Command(ID_CAPTURE_NETSCAPE);
-    CHECK(WaitUntil([&] { return Ini(home, "Download", "CaptureNetscape") == "no"; }));
+    // Leaving the browser's service waits on every window of the session.
+    CHECK(WaitUntil([&] { return Ini(home, "Download", "CaptureNetscape") == "no"; }, 20000));
     CHECK_EQ(AsWindowId(DdeRequest("WWW_OpenURL", "\"http://127.0.0.1/d.zip\",\"n\",7,0")), -1);
     CHECK_EQ(app.Exit(), 0);
 }
@@ -336,12 +337,12 @@ GUI_TEST(browser_dde_registration_follows_the_switch_and_the_browser) {
     App app;
     REQUIRE(app.Start(home));
     // At start: both schemes. (This thread must pump for the fake's DDE.)
-    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 2; }));
+    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 2; }, 20000));
     CHECK(FakeBrowser::log == kRegistered);
 
     FakeBrowser::log.clear();
     app.Command(ID_CAPTURE_NETSCAPE);  // off
-    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 2; }));
+    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 2; }, 20000));
     CHECK(FakeBrowser::log == kUnregistered);
 
     FakeBrowser::log.clear();
@@ -354,14 +355,14 @@ GUI_TEST(browser_dde_registration_follows_the_switch_and_the_browser) {
         },
         15000));
     CHECK(box && Dismiss(box));
-    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 4; }));
+    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 4; }, 20000));
     CHECK(FakeBrowser::log == Join(kUnregistered, kRegistered));
 
     // The browser restarts: the program registers again by itself.
     browser.Stop();
     Pump(200);
     REQUIRE(browser.Start());
-    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 2; }));
+    CHECK(PumpUntil([] { return FakeBrowser::log.size() >= 2; }, 20000));
     CHECK(FakeBrowser::log == kRegistered);
 
     // Exit unregisters both.
@@ -655,6 +656,12 @@ GUI_TEST(options_dialog_switches_capture_and_the_browser_helper_entry) {
                  {IDC_OPT_CAPTURE_IE, true},
                  {IDC_OPT_CAPTURE_NETSCAPE, false}};
     for (const auto& b : boxes) CHECK_EQ(IsDlgButtonChecked(dlg, b.id) == BST_CHECKED, b.checked);
+    // Its buttons open the other settings dialogs over it.
+    Click(dlg, "Search Settings...");
+    HWND search = FindDialog(app.Pid(), "Search Settings");
+    CHECK(search && GetWindow(search, GW_OWNER) == dlg);
+    if (search) Click(search, "Cancel");
+    CHECK(WaitUntil([&] { return !search || !IsWindow(search); }));
     for (const auto& b : boxes)
         if (b.id != IDC_OPT_CAPTURE_NETSCAPE) ClickId(dlg, b.id);  // flip three
     Click(dlg, "OK");

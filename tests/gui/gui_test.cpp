@@ -112,9 +112,17 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 bool ReadTextFile(const std::string& path, std::string& out) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) return false;
-    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    // Shared for deletion too: the program replaces its files by renaming a
+    // new copy over them, which must not fail because a test is reading.
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    out.clear();
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
     return true;
 }
 
@@ -417,6 +425,16 @@ void ListSelectOnly(HWND list, int row) {
 
 int ListFirstSelected(HWND list) {
     return static_cast<int>(Send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+std::string StatusPartText(HWND status, int part) {
+    const std::size_t size = 1024;
+    Remote r(status, size);
+    if (!r.Ok()) return std::string();
+    Send(status, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(r.At(0)));
+    char buf[size + 1] = {};
+    r.Read(0, buf, size);
+    return buf;
 }
 
 // ---- screens --------------------------------------------------------------------

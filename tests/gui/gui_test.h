@@ -162,6 +162,10 @@ void ListSetChecked(HWND list, int row, bool on);
 void ListSelectOnly(HWND list, int row);  // row -1 clears the selection
 int ListFirstSelected(HWND list);
 
+// ---- Status bars in another process ---------------------------------------
+
+std::string StatusPartText(HWND status, int part);
+
 // ---- Screens ----------------------------------------------------------------
 
 // Saves the whole screen. A path ending in ".png" is written as PNG when the

@@ -57,10 +57,36 @@ std::vector<std::string> Column(HWND list, int column) {
 }
 
 std::string Ini(const std::string& home, const char* section, const char* key) {
-    char buf[256] = {};
-    GetPrivateProfileStringA(section, key, "<missing>", buf, sizeof buf,
-                             (home + "\\kestrune.ini").c_str());
-    return buf;
+    // Read from the file itself: Wine's profile functions keep a per-process
+    // copy that they reload only when the file's time or size changed, and two
+    // rewrites by the program within a second can keep both.
+    std::string text;
+    if (!ReadTextFile(home + "\\kestrune.ini", text)) return "<missing>";
+    auto same = [](std::string a, std::string b) {
+        return a.size() == b.size() &&
+               CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(),
+                              int(b.size())) == CSTR_EQUAL;
+    };
+    auto trim = [](std::string s) {
+        std::size_t b = s.find_first_not_of(" \t\r"), e = s.find_last_not_of(" \t\r");
+        return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+    };
+    bool inSection = false;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = trim(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            inSection = line.back() == ']' && same(trim(line.substr(1, line.size() - 2)), section);
+            continue;
+        }
+        std::size_t eq = line.find('=');
+        if (inSection && eq != std::string::npos && same(trim(line.substr(0, eq)), key))
+            return trim(line.substr(eq + 1));
+    }
+    return "<missing>";
 }
 
 }  // namespace guitest

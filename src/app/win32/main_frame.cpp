@@ -42,6 +42,15 @@ const CMainFrame::Command CMainFrame::kCommands[] = {
     {ID_OPTION_SEARCH, &CMainFrame::CmdSearchSettings},
     {ID_TRAY_SHOWDROP, &CMainFrame::CmdShowDrop},
     {ID_TRAY_HIDEDROP, &CMainFrame::CmdHideDrop},
+    {ID_CONNECTION_DIAL, &CMainFrame::CmdDial},
+    {ID_TOOLBAR_DIAL, &CMainFrame::CmdDial},
+    {ID_TRAY_DIAL, &CMainFrame::CmdDial},
+    {ID_CONNECTION_HANGUP, &CMainFrame::CmdHangUp},
+    {ID_TOOLBAR_HANGUP, &CMainFrame::CmdHangUp},
+    {ID_TRAY_HANGUP, &CMainFrame::CmdHangUp},
+    {ID_OPTION_CONNECTION, &CMainFrame::CmdConnectionSettings},
+    {ID_OPTION_KEEPALIVE, &CMainFrame::CmdKeepAliveSettings},
+    {ID_OPTION_SCHEDULER, &CMainFrame::CmdSchedulerSettings},
 };
 
 const CMainFrame::Switch CMainFrame::kSwitches[] = {
@@ -53,7 +62,9 @@ const CMainFrame::Switch CMainFrame::kSwitches[] = {
 };
 
 CMainFrame::CMainFrame(AppContext& app)
-    : app_(app), settings_(Settings::Load(SettingsFilePath(app.programFolder), app.programFolder)) {
+    : app_(app),
+      settings_(Settings::Load(SettingsFilePath(app.programFolder), app.programFolder)),
+      conn_(settings_, queue_, plat::SystemRas()) {
     // The browser helper reads these at every navigation; a value it cannot
     // be given means it cannot capture, so the program stops claiming it does.
     if (!WriteCaptureIE(settings_.download.captureIE)) settings_.download.captureIE = false;
@@ -145,7 +156,7 @@ bool CMainFrame::OnCreate() {
         settings_.download.captureNetscape = false;
     StartCapture();
     RefreshMenuChecks();
-    ShowConnectionStatus(1, "");
+    StartConnection();
     clipboard_.SetReady();
     return true;
 }
@@ -230,7 +241,12 @@ void CMainFrame::OnHeartbeat() {
     }
     tray_.SetTooltip(text);
     ShowConnectionStatus(0, text);
+    const int queued = queue_.CountQueued();
+    conn_.Heartbeat(a, queued);
+    // While the scheduler has fired, nothing new starts and nothing dials.
+    if (conn_.HoldsWork()) return;
     queue_.StartNextQueued();
+    conn_.AutoDial(a + queued > 0);
 }
 
 void CMainFrame::ShowConnectionStatus(int part, const std::string& text) {
@@ -248,6 +264,7 @@ void CMainFrame::OnClose() {
     }
     StopCapture();
     dde_.Stop();
+    conn_.Stop();
     queue_.PauseAll();
     queue_.StopHidden();
     queue_.ShutdownAll();
@@ -405,6 +422,13 @@ LRESULT CMainFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == kHeartbeatTimer) OnHeartbeat();
             if (wp == kRateTimer) queue_.RateTick();
+            conn_.OnTimer(wp);
+            return 0;
+        case win::WM_KS_DIAL_STATE:
+            conn_.OnDialState(wp, lp);
+            return 0;
+        case win::WM_KS_KEEPALIVE_DONE:
+            conn_.OnKeepAliveDone();
             return 0;
         case win::WM_KS_TRAY:
             if (wp == kTrayId) OnTrayNotify(lp);

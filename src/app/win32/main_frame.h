@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "app/win32/app_context.h"
 #include "app/win32/dde_link.h"
+#include "app/win32/frame_connection.h"
 #include "app/win32/system_tray.h"
 #include "capture/win32/clipboard_viewer.h"
 #include "capture/win32/drop_window.h"
@@ -78,6 +79,13 @@ class CMainFrame : public QueueHost {
     void CmdSearchSettings();
     void CmdShowDrop();
     void CmdHideDrop();
+    // The connection commands (main_frame_connection.cpp).
+    void CmdDial();
+    void CmdHangUp();
+    void CmdConnectionSettings();
+    void CmdKeepAliveSettings();
+    void CmdSchedulerSettings();
+    void StartConnection();
 
     // The Option menu's switches: each is a "Download" flag with a menu check.
     struct Switch {
@@ -117,6 +125,7 @@ class CMainFrame : public QueueHost {
     AppContext& app_;
     Settings settings_;
     ProjectQueue queue_{*this};
+    CFrameConnection conn_;
     CProjectView view_;
     CSystemTray tray_;
     CDdeServer dde_;

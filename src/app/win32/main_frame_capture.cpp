@@ -5,6 +5,7 @@
 // restart.
 #include "app/registry_values.h"
 #include "app/win32/main_frame.h"
+#include "app/win32/search_commands.h"
 #include "dialogs/win_util.h"
 #include "capture/browser_switches.h"
 #include "capture/capture_rules.h"
@@ -185,6 +186,9 @@ void CMainFrame::OpenSettingsFrom(HWND parent, int command) {
             WriteFileTypes(types);
             return;
         }
+        case ID_OPTION_SEARCH:
+            SearchSettingsCommand(parent);
+            return;
         case ID_OPTION_TRANSFER:
             if (!RunTransferOptionsDialog(parent, settings_)) return;
             settings_.Publish();

@@ -1,13 +1,15 @@
 // Win32 side of the file seam.
+#include "platform/files.h"
+
 #include <windows.h>
 
 #include <atomic>
 
-#include "platform/files.h"
-
 namespace ks::plat {
 
-static HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+static HANDLE H(std::intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
@@ -30,8 +32,12 @@ std::optional<std::int64_t> FileSize(const std::string& path) {
     return (static_cast<std::int64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
-bool RemoveDir(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+bool RemoveDir(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
 
 std::vector<std::string> ListFiles(const std::string& dir, std::string_view suffix) {
     std::vector<std::string> out;
@@ -42,7 +48,8 @@ std::vector<std::string> ListFiles(const std::string& dir, std::string_view suff
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         std::string name = fd.cFileName;
         if (name.size() < suffix.size()) continue;
-        if (_strnicmp(name.c_str() + name.size() - suffix.size(), suffix.data(), suffix.size()) != 0)
+        if (_strnicmp(name.c_str() + name.size() - suffix.size(), suffix.data(), suffix.size()) !=
+            0)
             continue;
         out.push_back(name);
     } while (FindNextFileA(h, &fd));
@@ -50,7 +57,9 @@ std::vector<std::string> ListFiles(const std::string& dir, std::string_view suff
     return out;
 }
 
-bool SetCurrentDir(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
+bool SetCurrentDir(const std::string& path) {
+    return SetCurrentDirectoryA(path.c_str()) != 0;
+}
 
 std::string CurrentDir() {
     char buf[MAX_PATH * 2];
@@ -70,24 +79,40 @@ bool WriteFileAtomic(const std::string& path, std::string_view content) {
         return false;
     }
     f.Close();
-    if (!MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(tmp.c_str());
-        return false;
+    // Another program reading the file (a virus scanner, an editor) holds it
+    // for moments without sharing its deletion: wait that out rather than
+    // lose the write.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExA(tmp.c_str(), path.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DWORD err = GetLastError();
+        if (attempt >= 50 || (err != ERROR_SHARING_VIOLATION && err != ERROR_ACCESS_DENIED)) break;
+        Sleep(10);
     }
-    return true;
+    DeleteFileA(tmp.c_str());
+    return false;
 }
 
 bool File::Open(const std::string& path, Mode mode) {
     Close();
     DWORD access = GENERIC_READ, disp = OPEN_EXISTING;
     switch (mode) {
-        case Mode::Read: break;
+        case Mode::Read:
+            break;
         case Mode::ReadWrite:
-        case Mode::Append: access |= GENERIC_WRITE; disp = OPEN_ALWAYS; break;
-        case Mode::Truncate: access |= GENERIC_WRITE; disp = CREATE_ALWAYS; break;
+        case Mode::Append:
+            access |= GENERIC_WRITE;
+            disp = OPEN_ALWAYS;
+            break;
+        case Mode::Truncate:
+            access |= GENERIC_WRITE;
+            disp = CREATE_ALWAYS;
+            break;
     }
-    HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, disp, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, disp, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     handle_ = reinterpret_cast<std::intptr_t>(h);
     if (mode == Mode::Append) SeekEnd();
@@ -135,7 +160,9 @@ std::int64_t File::Size() const {
     return li.QuadPart;
 }
 
-bool File::Flush() { return FlushFileBuffers(H(handle_)) != 0; }
+bool File::Flush() {
+    return FlushFileBuffers(H(handle_)) != 0;
+}
 
 bool File::Truncate(std::int64_t size) {
     return Seek(size) && SetEndOfFile(H(handle_)) != 0;
