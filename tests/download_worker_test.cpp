@@ -6,8 +6,8 @@
 #include <mutex>
 #include <thread>
 
-#include "base/runtime.h"
 #include "base/project.h"
+#include "base/runtime.h"
 #include "projects/row_text.h"
 
 using namespace ks;
@@ -183,12 +183,12 @@ TEST_F(DownloadWorkerTest, CompletedFileRunsTheAfterDownloadAction) {
     EXPECT_EQ(ran, std::vector<std::string>{"/tmp/f"});
 
     ran.clear();
-    // A segment worker hands itself back through its save and is destroyed at its end.
-    auto* worker = new CProject(project.Snapshot());
+    // A segment worker hands itself back through its save; its thread owns it.
+    auto worker = std::make_shared<CProject>(project.Snapshot());
     worker->segmentWorker = true;
     worker->workerRunning = true;
     worker->localPath = "/tmp/f";
-    DownloadWorker(worker);
+    DownloadWorker(worker.get());
     EXPECT_TRUE(ran.empty()) << "segment workers leave that to their parent";
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "support/temp_dir.h"
+#include "transfer/segments.h"
 
 using namespace ks;
 namespace plat = ks::plat;
@@ -327,52 +328,59 @@ TEST(ProjectStore, SegmentWorkerEndHandsBytesBack) {
                 std::make_unique<CSegment>(500000, "500000_f.zip", SegmentState::Active));
         }
         node->doNotReuse = doNotReuse;
-        auto* w = new CProject(parent->Snapshot());
+        auto w = std::make_unique<CProject>(parent->Snapshot());
         w->segmentWorker = true;
         w->parentProject = parent.get();
         w->servedSegment = node;
         w->bytesDone = 4;
-        node->worker = w;
+        node->worker = w.get();
         EXPECT_TRUE(SaveProject(*w));
         EXPECT_EQ(node->worker.load(), nullptr);
         EXPECT_EQ(node->state, SegmentState::Stopped);
         EXPECT_EQ(node->bytesDone, doNotReuse ? 0 : 4);
         EXPECT_EQ(plat::FileExists(dir.File("500000_f.zip")), !doNotReuse);
-        EXPECT_TRUE(w->deleteWhenDone);
         w->deleteFiles = true;
-        delete w;
+        w.reset();
         EXPECT_TRUE(plat::FileExists(parent->GetText(&ProjectSettings::projectFile)))
             << "a worker never deletes its parent's files";
     }
 }
 
-// The parent's destruction must wait for a running segment worker to let go of
-// its node, and destroy a worker that never ran.
-TEST(ProjectStore, DestructionWaitsForRunningSegmentWorker) {
+// A segmented project's worker waits for a running segment worker to hand its
+// node back before it lets go of the project, so no segment worker ever
+// outlives its parent; a stop request reaches the segments on the way.
+TEST(ProjectStore, SegmentWorkersEndBeforeTheirParent) {
     ks::test::TempDir dir;
     ProjectSettings s = Sample(ProjectKind::Download, dir.path());
-    auto parent = CreateProject(s, false, dir.path());
-    auto* idle = new CProject(s);
-    auto* running = new CProject(s);
+    s.segments = 2;
+    ProjectPtr parent = CreateProject(s, false, dir.path());
+    auto running = std::make_shared<CProject>(s);
     running->segmentWorker = true;
     running->parentProject = parent.get();
     running->workerRunning = true;
     {
         std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
-        parent->segmentList.Insert(std::make_unique<CSegment>(10, "10_x", SegmentState::Active))
-            ->worker = idle;
         CSegment* n = parent->segmentList.Insert(
             std::make_unique<CSegment>(20, "20_x", SegmentState::Active));
-        n->worker = running;
+        n->worker = running.get();
         running->servedSegment = n;
     }
     std::thread worker([running] {
-        while (!running->stopRequested) std::this_thread::yield();
+        running->WaitForStop(60000);
         running->bytesDone = 3;
         SaveProject(*running);
-        running->workerRunning = false;
-        if (running->deleteWhenDone) delete running;
+        EndWorker(running.get());
     });
+    RequestStop(*parent, false);
+    EXPECT_TRUE(WaitForSegmentsToEnd(*parent)) << "stopped";
+    {
+        std::lock_guard<std::mutex> g(parent->segmentList.Mutex());
+        ASSERT_EQ(parent->segmentList.Size(), 1u);
+        const CSegment& n = *parent->segmentList.Nodes()[0];
+        EXPECT_EQ(n.worker.load(), nullptr);
+        EXPECT_EQ(n.state.load(), SegmentState::Stopped);
+        EXPECT_EQ(n.bytesDone.load(), 3);
+    }
     parent.reset();
     worker.join();
 }

@@ -43,3 +43,42 @@ TEST(QueueOptions, TakenFromTheSettingsFile) {
 
 }  // namespace
 }  // namespace ks
+
+namespace ks {
+namespace {
+
+struct NoHost : QueueHost {
+    std::string CurrentFolder() override { return "."; }
+};
+
+// Every new project starts from the same defaults: a download or a list grab
+// takes its acceleration and mirror options from the settings, an upload none.
+TEST(QueueOptions, NewProjectDefaultsPerKind) {
+    NoHost host;
+    ProjectQueue q(host);
+    QueueOptions o;
+    o.acceleration = 5;
+    o.autoMirror = true;
+    o.checkFast = true;
+    q.SetOptions(o);
+    struct Case {
+        ProjectKind kind;
+        int segments, autoMirror, pingFastest;
+    } cases[] = {
+        {ProjectKind::Download, 5, 1, 1},
+        {ProjectKind::UrlListGrab, 5, 1, 1},
+        {ProjectKind::FtpUpload, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const ProjectSettings s = q.NewProjectSettings(c.kind, "/srv/in");
+        EXPECT_EQ(s.Kind(), c.kind);
+        EXPECT_EQ(s.folder, "/srv/in");
+        EXPECT_EQ(s.segments.load(), c.segments);
+        EXPECT_EQ(s.autoMirror.load(), c.autoMirror);
+        EXPECT_EQ(s.pingFastest.load(), c.pingFastest);
+        EXPECT_EQ(s.seqDigits.load() * 100 + s.seqFrom.load() * 10 + s.seqTo.load(), 111);
+    }
+}
+
+}  // namespace
+}  // namespace ks

@@ -98,9 +98,9 @@ class QueueTest : public ::testing::Test {
         s.url = url;
         s.folder = ".";
         s.kind = std::int32_t(kind);
-        auto* p = new CProject(s);
+        auto p = std::make_shared<CProject>(s);
         q.AppendProject(p);
-        return p;
+        return p.get();
     }
     std::string Status(std::size_t row) { return q.Rows().TextsAt(row)->columns[ColStatus]; }
     int Image(std::size_t row) { return q.Rows().TextsAt(row)->image; }
@@ -187,10 +187,10 @@ TEST_F(QueueTest, DisabledAndActiveProjectsAreNotStartedAgain) {
 
 TEST_F(QueueTest, DeletingARunningProjectLeavesItToItsWorker) {
     std::atomic<int> destroyed{0};
-    auto* p = new CountedProject(destroyed);
-    p->settings.url = "http://h/a";
-    p->settings.folder = ".";
-    q.AppendProject(p);
+    auto owner = std::make_shared<CountedProject>(destroyed);
+    owner->settings.url = "http://h/a";
+    owner->settings.folder = ".";
+    q.AppendProject(std::move(owner));
     q.Start(0);
     ASSERT_TRUE(WaitUntil([&] { return fake.Started() == 1; }));
     EXPECT_EQ(q.Delete(0), 1);
@@ -198,8 +198,7 @@ TEST_F(QueueTest, DeletingARunningProjectLeavesItToItsWorker) {
     ASSERT_TRUE(WaitForWorkerThreads(5000));
     EXPECT_EQ(destroyed, 1) << "the worker destroyed the project when it ended";
 
-    auto* idle = new CountedProject(destroyed);
-    q.AppendProject(idle);
+    q.AppendProject(std::make_shared<CountedProject>(destroyed));
     q.Delete(0);
     EXPECT_EQ(destroyed, 2);
 }

@@ -25,9 +25,9 @@ struct NotRunning {
         delete p;
     }
 };
-using ProjectPtr = std::unique_ptr<CProject, NotRunning>;
+using HeldProject = std::unique_ptr<CProject, NotRunning>;
 
-ProjectPtr Make(const RowSetup& s) {
+HeldProject Make(const RowSetup& s) {
     ProjectSettings ps;
     ps.kind = std::int32_t(s.kind);
     ps.url = "http://h/f.zip";
@@ -39,7 +39,7 @@ ProjectPtr Make(const RowSetup& s) {
     ps.seqTo = s.to;
     ps.disabled = s.disabled;
     ps.segments = s.segments;
-    ProjectPtr p(new CProject(ps));
+    HeldProject p(new CProject(ps));
     p->bytesDone = s.done;
     p->imageBase = s.image;
     p->retryCountdown = s.countdown;

@@ -75,7 +75,7 @@ class SearchRow : public ::testing::Test {
         n.keywords = keywords;
         std::unique_ptr<CProject> p = CreateSearchProject(n, home.path(), 0);
         CProject* raw = p.get();
-        row = queue.AppendProject(p.release());
+        row = queue.AppendProject(std::move(p));
         queue.Start(row);
         return raw;
     }
@@ -149,7 +149,7 @@ TEST_F(SearchRow, StopDuringTheCopiesCancelsThemAndStillWritesThePage) {
     n.copies = true;
     std::unique_ptr<CProject> made = CreateSearchProject(n, home.path(), 0);
     CProject* p = made.get();
-    row = queue.AppendProject(made.release());
+    row = queue.AppendProject(std::move(made));
     queue.Start(row);
     ASSERT_TRUE(WaitUntil([&] { return Texts(ColStatus).rfind("Downloading...(", 0) == 0; }));
     ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() >= 2 + 7; }));

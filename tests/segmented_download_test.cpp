@@ -7,10 +7,10 @@
 #include <thread>
 
 #include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "projects/project_store.h"
-#include "base/worker_threads.h"
 #include "support/runtime_guard.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"
@@ -126,29 +126,27 @@ TEST_F(SegmentedDownload, PauseAndRestartFromTheProjectFiles) {
     ExpectOnlyTheFile();
 }
 
-// The project goes while its segments transfer: deleted (its worker destroys
-// it) or stopped and then destroyed. No segment worker may touch it afterwards
-// (ASan watches).
+// The project goes while its segments transfer: deleted (its worker, the last
+// owner, destroys it) or stopped and then let go of. No segment worker may
+// touch it afterwards (ASan watches).
 TEST_F(SegmentedDownload, DestroyingAProjectWithRunningSegments) {
     ScriptedHttpServer server({Throttled()});
     for (bool deleted : {true, false}) {
         SCOPED_TRACE(deleted);
-        auto* p = new CProject(Settings(server, 8));
+        auto p = std::make_shared<CProject>(Settings(server, 8));
         p->workerRunning = true;
-        ASSERT_TRUE(LaunchWorkerThread([p] { DownloadWorker(p); }));
-        auto count = [p] {
-            std::lock_guard<std::mutex> g(p->segmentList.Mutex());
-            return p->segmentList.Size();
+        ASSERT_TRUE(LaunchWorkerThread([p] { DownloadWorker(p.get()); }));
+        auto count = [raw = p.get()] {
+            std::lock_guard<std::mutex> g(raw->segmentList.Mutex());
+            return raw->segmentList.Size();
         };
         for (int i = 0; i < 5000 && count() < 4; ++i) plat::SleepMs(1);
         EXPECT_GE(count(), 4u);
-        if (deleted) {
-            DestroyOrHandOver(p, true);
-        } else {
-            RequestStop(*p, false);
+        RequestStop(*p, deleted);
+        if (!deleted) {
             while (p->workerRunning) plat::SleepMs(1);
-            delete p;
         }
+        p.reset();
         ASSERT_TRUE(WaitForWorkerThreads(10000));
     }
 }

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/files.h"
 #include "base/project.h"
+#include "platform/files.h"
 #include "projects/project_store.h"
 #include "support/temp_dir.h"
 
@@ -32,7 +32,7 @@ std::string Bytes(std::int64_t from, std::int64_t len) {
 struct Segments : ::testing::Test {
     ks::test::TempDir dir;
     CProject p;
-    std::vector<CProject*> launched;  // workers that were "started"; none ever runs
+    std::vector<ProjectPtr> launched;  // workers that were "started"; none ever runs
 
     Segments() {
         p.SetText(&ProjectSettings::folder, dir.path());
@@ -41,7 +41,7 @@ struct Segments : ::testing::Test {
         p.SetText(&ProjectSettings::projectFile, dir.File("1.kpr"));
         p.settings.segments = 4;
         p.requestedUrl = "http://h/f.zip";
-        SetSegmentLauncher([this](CProject* w) { return launched.push_back(w), true; });
+        SetSegmentLauncher([this](const ProjectPtr& w) { return launched.push_back(w), true; });
     }
     ~Segments() override {
         SetSegmentLauncher(nullptr);
@@ -51,7 +51,6 @@ struct Segments : ::testing::Test {
         std::lock_guard<std::mutex> g(p.segmentList.Mutex());
         for (const auto& n : p.segmentList.Nodes()) n->worker = nullptr;
         p.segmentList.Clear();
-        for (CProject* w : launched) w->workerRunning = false, delete w;
         launched.clear();
         for (const Node& n : nodes) {
             std::string name = n.name.empty() ? SegmentFileName(n.start, "f.zip") : n.name;
@@ -132,7 +131,7 @@ TEST_F(Segments, SplitPoints) {
 TEST_F(Segments, StartSegmentListsTheFileBeforeTheWorkerRuns) {
     p.bytesDone = 200000;
     p.settings.totalSize = 5 * GiB;
-    SetSegmentLauncher([this](CProject* w) {
+    SetSegmentLauncher([this](const ProjectPtr& w) {
         EXPECT_EQ(Read("1.cac"), w->servedSegment->fileName + "\n");
         return launched.push_back(w), true;
     });
@@ -246,7 +245,7 @@ TEST_F(Segments, RunningWorkersAreAskedToStopAndEndedOnesReclaimed) {
     p.settings.totalSize = 1000000;
     StartSegment(p);
     ASSERT_EQ(launched.size(), 1u);
-    CProject* w = launched[0];
+    CProject* w = launched[0].get();
     SegmentScratch scratch;
     p.noMoreSegments = true;
     for (std::int64_t P : {499999, 500000}) {
@@ -255,11 +254,12 @@ TEST_F(Segments, RunningWorkersAreAskedToStopAndEndedOnesReclaimed) {
         EXPECT_EQ(w->stopRequested.load(), P >= 500000);
     }
     EXPECT_TRUE(AnySegmentActive(p));
-    // Its thread ends before it ever got going: no hand-back, the parent takes it.
-    launched.clear();
-    w->workerRunning = false;
+    // Its thread ends before it ever got going: it still hands its node back.
+    EndWorker(w);
+    EXPECT_FALSE(w->workerRunning);
     EXPECT_FALSE(AnySegmentActive(p));
     EXPECT_EQ(At(500000)->worker.load(), nullptr);
+    launched.clear();
 }
 
 TEST_F(Segments, SegmentMustStop) {

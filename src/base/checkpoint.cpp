@@ -47,9 +47,13 @@ bool ReturnSegment(CProject& w) {
             }
             node->state = SegmentState::Stopped;
             node->worker = nullptr;
+            parent->segmentList.Changed().notify_all();
         }
+        // From here on the parent may end at any moment: forget it, so that a
+        // second hand-back (EndWorker after the last checkpoint) touches nothing.
+        w.parentProject = nullptr;
+        w.servedSegment = nullptr;
     }
-    w.deleteWhenDone = true;
     return true;
 }
 

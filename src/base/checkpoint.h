@@ -16,7 +16,8 @@ void SetProjectSaver(ProjectSaver saver);
 bool SaveCheckpoint(CProject& project);
 
 // The end of a segment worker: its progress goes back to its node and it lets
-// go of the node. Always true.
+// go of the node and of its parent (parentProject and servedSegment are
+// cleared; a second call does nothing). Always true.
 bool ReturnSegment(CProject& worker);
 
 }  // namespace ks

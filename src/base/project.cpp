@@ -1,5 +1,6 @@
 #include "base/project.h"
 
+#include <chrono>
 #include <utility>
 
 #include "base/text.h"
@@ -10,20 +11,8 @@ namespace ks {
 
 namespace {
 
-// Destruction waits on other threads (the project's own worker, the mirror
-// lookup, segment workers asked to stop); they only have to notice a flag or a
-// cancelled socket, so a short poll is enough.
-constexpr std::int64_t kWaitStepMs = 5;
-
 void RemoveIfNamed(const std::string& path) {
     if (!path.empty()) plat::RemoveFile(path);
-}
-
-// A worker thread clears workerRunning inside EndWorker under the worker's
-// lock; once we hold that lock too, the thread has let go of the object.
-void DestroyEndedWorker(CProject* w) {
-    { std::lock_guard<std::mutex> g(w->mu); }
-    delete w;
 }
 
 }  // namespace
@@ -45,7 +34,7 @@ void CProject::ResetRuntime() {
     workerRunning = false;
     deleteFiles = false;
     hidden = false;
-    deleteWhenDone = false;
+    released = false;
     segmentWorker = false;
     resumable = false;
     result = 0;
@@ -146,53 +135,32 @@ void CProject::CancelBlocking() {
     }
 }
 
+void CProject::SignalStop() {
+    {
+        std::lock_guard<std::mutex> g(stopMu_);
+        stopRequested.store(true);
+    }
+    stopCv_.notify_all();
+    // A segmented project's worker may be waiting for its segments to end.
+    std::lock_guard<std::mutex> g(segmentList.Mutex());
+    segmentList.Changed().notify_all();
+}
+
+bool CProject::WaitForStop(std::int64_t ms) {
+    std::unique_lock<std::mutex> lk(stopMu_);
+    return stopCv_.wait_for(lk, std::chrono::milliseconds(ms),
+                            [this] { return stopRequested.load(); });
+}
+
 void CProject::CancelPing() {
     std::lock_guard<std::mutex> g(cancelMu_);
     if (pingConnection_) pingConnection_->Cancel();
 }
 
-// Segment workers still running are asked to stop and waited for: each one
-// reads this project (its parent) and its node until it detaches itself at its
-// end (SaveProject), so neither may vanish under it. A worker that is not
-// running is destroyed here, since nobody else owns it.
+// By the time the last owner lets go, no segment worker is attached any
+// more: each holds its parent only through the parent's own worker, which
+// waits for all of them before it ends.
 void CProject::ReleaseSegments() {
-    std::vector<CSegment*> pending;
-    {
-        std::lock_guard<std::mutex> g(segmentList.Mutex());
-        for (const auto& node : segmentList.Nodes()) {
-            node->stopAsked = true;
-            CProject* w = node->worker.load();
-            if (!w) continue;
-            if (w->workerRunning) {
-                w->stopRequested = true;
-                w->CancelBlocking();
-                pending.push_back(node.get());
-            } else {
-                node->worker = nullptr;
-                DestroyEndedWorker(w);
-            }
-        }
-    }
-    while (!pending.empty()) {
-        plat::SleepMs(kWaitStepMs);
-        std::lock_guard<std::mutex> g(segmentList.Mutex());
-        for (std::size_t i = 0; i < pending.size();) {
-            CSegment* node = pending[i];
-            CProject* w = node->worker.load();
-            if (w && !w->workerRunning) {
-                // Ended without detaching itself: nobody set deleteWhenDone, so it is ours.
-                node->worker = nullptr;
-                DestroyEndedWorker(w);
-                w = nullptr;
-            }
-            if (!w) {
-                pending[i] = pending.back();
-                pending.pop_back();
-            } else {
-                ++i;
-            }
-        }
-    }
     std::string folder = GetText(&ProjectSettings::folder);
     std::lock_guard<std::mutex> g(segmentList.Mutex());
     if (deleteFiles) {
@@ -256,9 +224,6 @@ void CProject::SetSearchStatus(std::string finished, std::string running) {
 }
 
 CProject::~CProject() {
-    stopRequested = true;
-    // Our own worker and lookup may still hold nodes of the list; let them end first.
-    while (workerRunning || pingThread) plat::SleepMs(kWaitStepMs);
     ReleaseSegments();
     // A segment worker carries a copy of its parent's settings: the files named
     // there are the parent's, never the worker's to delete.

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -122,6 +123,11 @@ class CProject {
     void CancelBlocking();
     void CancelPing();
 
+    // Sets stopRequested and wakes every WaitForStop. Any thread.
+    void SignalStop();
+    // Sleeps up to ms; returns early (true) once a stop is requested.
+    bool WaitForStop(std::int64_t ms);
+
     mutable std::mutex mu;  // guards the strings of settings, currentUrl, mirrors
 
     std::atomic<bool> mergeFlag{false};
@@ -136,7 +142,9 @@ class CProject {
     std::atomic<bool> deleteFiles{false};
     std::atomic<bool> hidden{false};
     std::atomic<bool> loggedOn{false};
-    std::atomic<bool> deleteWhenDone{false};
+    // The queue has let go of it (row deleted, program closing): a hidden
+    // fetcher then does not arm its next round.
+    std::atomic<bool> released{false};
     std::atomic<bool> clientOpen{false};
     std::atomic<bool> segmentWorker{false};
     std::atomic<bool> noMoreSegments{false};
@@ -157,11 +165,11 @@ class CProject {
     std::string localPath;              // worker-owned
     std::string nextUrl;                // worker-owned
     std::string requestedUrl;           // worker-owned
-    // Own lock inside. A segment worker (owned by its node through
-    // CSegment::worker) ends with SaveProject, which detaches it from its node
-    // under this lock; after that it must not touch its parent any more. Its
-    // workerRunning is set before its thread is launched, so that the parent's
-    // destruction can tell a worker about to run from one that never will.
+    // Own lock inside. A segment worker (owned by its thread, named by its
+    // node through CSegment::worker) hands its node back (ReturnSegment) under
+    // this lock at its last checkpoint or in EndWorker; after that it must not
+    // touch its parent any more. The parent's worker waits for every segment
+    // (WaitForSegments), so a parent always outlives its segment workers.
     SegmentList segmentList;
     CSegment* servedSegment = nullptr;  // segment worker: its node
     std::atomic<std::int64_t> lastTick{0};
@@ -176,6 +184,8 @@ class CProject {
     std::vector<std::string> mirrors_;
     std::string searchFinished_, searchRunning_;
     std::mutex cancelMu_;
+    std::mutex stopMu_;
+    std::condition_variable stopCv_;
     Cancellable* connection_ = nullptr;
     Cancellable* client_ = nullptr;
     Cancellable* pingConnection_ = nullptr;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,6 +35,8 @@ class CSegment {
     std::atomic<std::int64_t> bytesDone{0};
     const std::string fileName;  // "%d_%s": start and the project's fileName
     std::atomic<SegmentState> state{SegmentState::New};
+    // The worker serving this node, named, never owned: its thread owns it,
+    // and it clears this (ReturnSegment) under the list lock before it ends.
     std::atomic<CProject*> worker{nullptr};
     std::atomic<bool> doNotReuse{false};
     std::atomic<bool> stopAsked{false};
@@ -52,6 +55,9 @@ class SegmentList {
 
     // Callers hold this while they walk or change the list.
     std::mutex& Mutex() const { return mu_; }
+    // Notified when a node stops or a worker lets go of one, and on a stop
+    // request; waited on with Mutex().
+    std::condition_variable& Changed() const { return changed_; }
 
     // --- all below expect Mutex() held by the caller ---
     bool Empty() const { return nodes_.empty(); }
@@ -80,6 +86,7 @@ class SegmentList {
 
   private:
     mutable std::mutex mu_;
+    mutable std::condition_variable changed_;
     std::vector<std::unique_ptr<CSegment>> nodes_;
 };
 

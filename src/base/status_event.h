@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <shared_mutex>
 
 namespace ks {
 
@@ -39,21 +41,38 @@ class RowSink {
     virtual void OnActivity(bool active) {}
 };
 
-inline std::atomic<RowSink*>& RowSinkSlot() {
-    static std::atomic<RowSink*> slot{nullptr};
+// The sink is read under a shared lock for the whole call, so clearing it
+// waits for calls in progress: once ClearRowSink returns, no worker reaches the
+// old sink any more, and later events are dropped.
+struct RowSinkSlot {
+    std::shared_mutex mu;
+    RowSink* sink = nullptr;
+};
+
+inline RowSinkSlot& TheRowSinkSlot() {
+    static RowSinkSlot slot;
     return slot;
 }
 
 inline void SetRowSink(RowSink* sink) {
-    RowSinkSlot().store(sink);
+    std::unique_lock<std::shared_mutex> g(TheRowSinkSlot().mu);
+    TheRowSinkSlot().sink = sink;
+}
+
+// Clears the slot if it still holds `sink`.
+inline void ClearRowSink(RowSink* sink) {
+    std::unique_lock<std::shared_mutex> g(TheRowSinkSlot().mu);
+    if (TheRowSinkSlot().sink == sink) TheRowSinkSlot().sink = nullptr;
 }
 
 inline void NotifyRow(CProject& project, StatusEvent event) {
-    if (RowSink* s = RowSinkSlot().load()) s->OnRowEvent(project, event);
+    std::shared_lock<std::shared_mutex> g(TheRowSinkSlot().mu);
+    if (RowSink* s = TheRowSinkSlot().sink) s->OnRowEvent(project, event);
 }
 
 inline void NotifyActivity(bool active) {
-    if (RowSink* s = RowSinkSlot().load()) s->OnActivity(active);
+    std::shared_lock<std::shared_mutex> g(TheRowSinkSlot().mu);
+    if (RowSink* s = TheRowSinkSlot().sink) s->OnActivity(active);
 }
 
 }  // namespace ks

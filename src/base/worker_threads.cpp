@@ -2,101 +2,112 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <list>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "base/checkpoint.h"
 #include "base/project.h"
 
 namespace ks {
 namespace {
 
-struct LiveCount {
-    std::mutex mu;
-    std::condition_variable cv;
-    int count = 0;
+struct WorkerThread {
+    std::thread thread;
+    bool ended = false;
 };
 
-LiveCount& Live() {
-    // Never destroyed: detached threads may still be finishing during exit.
-    static LiveCount* live = new LiveCount;
-    return *live;
+struct WorkerList {
+    std::mutex mu;
+    std::condition_variable cv;
+    std::list<WorkerThread> threads;
+    int live = 0;
+};
+
+WorkerList& Workers() {
+    // Never destroyed: static destruction at exit must not race a thread that
+    // is still winding down (the exit path joins them all before it returns).
+    static WorkerList* workers = new WorkerList;
+    return *workers;
+}
+
+// Joins the threads that have ended. List lock held; joining an ended thread
+// only waits for its last few instructions.
+void ReapEnded(WorkerList& w) {
+    for (auto it = w.threads.begin(); it != w.threads.end();) {
+        if (it->ended) {
+            if (it->thread.joinable()) it->thread.join();
+            it = w.threads.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 }  // namespace
 
 bool LaunchWorkerThread(std::function<void()> body) {
-    LiveCount& live = Live();
-    {
-        std::lock_guard<std::mutex> g(live.mu);
-        ++live.count;
-    }
+    WorkerList& w = Workers();
+    std::lock_guard<std::mutex> g(w.mu);
+    ReapEnded(w);
+    w.threads.emplace_back();
+    WorkerThread* self = &w.threads.back();
     try {
-        std::thread([body = std::move(body), &live] {
+        self->thread = std::thread([body = std::move(body), self, &w]() mutable {
             try {
                 body();
             } catch (...) {
                 // A worker must not take the process down; its project keeps its last row.
             }
-            std::lock_guard<std::mutex> g(live.mu);
-            --live.count;
-            live.cv.notify_all();
-        }).detach();
-        return true;
+            // Its captures (the project's owner among them) go before the thread counts as ended.
+            body = nullptr;
+            std::lock_guard<std::mutex> g(w.mu);
+            self->ended = true;
+            --w.live;
+            w.cv.notify_all();
+        });
     } catch (const std::system_error&) {
-        std::lock_guard<std::mutex> g(live.mu);
-        --live.count;
-        live.cv.notify_all();
+        w.threads.pop_back();
         return false;
     }
+    ++w.live;
+    return true;
 }
 
 int LiveWorkerThreads() {
-    LiveCount& live = Live();
-    std::lock_guard<std::mutex> g(live.mu);
-    return live.count;
+    WorkerList& w = Workers();
+    std::lock_guard<std::mutex> g(w.mu);
+    return w.live;
 }
 
 bool WaitForWorkerThreads(std::int64_t timeoutMs) {
-    LiveCount& live = Live();
-    std::unique_lock<std::mutex> lk(live.mu);
-    auto none = [&] { return live.count == 0; };
+    WorkerList& w = Workers();
+    std::unique_lock<std::mutex> lk(w.mu);
+    auto none = [&] { return w.live == 0; };
+    bool all = true;
     if (timeoutMs < 0) {
-        live.cv.wait(lk, none);
-        return true;
+        w.cv.wait(lk, none);
+    } else {
+        all = w.cv.wait_for(lk, std::chrono::milliseconds(timeoutMs), none);
     }
-    return live.cv.wait_for(lk, std::chrono::milliseconds(timeoutMs), none);
+    ReapEnded(w);
+    return all;
 }
 
 void EndWorker(CProject* p) {
-    bool destroy;
-    {
-        std::lock_guard<std::mutex> g(p->mu);
-        p->active.store(false);
-        p->queued.store(false);
-        p->workerRunning.store(false);
-        destroy = p->deleteFiles.load() || p->deleteWhenDone.load();
-    }
-    if (destroy) delete p;
+    if (p->segmentWorker.load()) ReturnSegment(*p);
+    std::lock_guard<std::mutex> g(p->mu);
+    p->active.store(false);
+    p->queued.store(false);
+    p->workerRunning.store(false);
 }
 
 void RequestStop(CProject& p, bool deleteFiles) {
     p.deleteFiles.store(deleteFiles);
-    p.stopRequested.store(true);
+    p.SignalStop();
     p.CancelBlocking();
     if (p.settings.segments.load() > 0 && p.pingThread.load()) p.CancelPing();
-}
-
-bool DestroyOrHandOver(CProject* p, bool deleteFiles) {
-    bool destroyNow;
-    {
-        std::lock_guard<std::mutex> g(p->mu);
-        RequestStop(*p, deleteFiles);
-        destroyNow = !p->workerRunning.load();
-        if (!destroyNow) p->deleteWhenDone.store(true);
-    }
-    if (destroyNow) delete p;
-    return destroyNow;
 }
 
 }  // namespace ks

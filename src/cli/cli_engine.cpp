@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "projects/project_store.h"
+#include "projects/queue_options.h"
 #include "search/default_search_ini.h"
 #include "search/search_worker.h"
 
@@ -73,19 +74,11 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     host.folder = plat::CurrentDir();
 
     queue = std::make_unique<ProjectQueue>(host);
-    QueueOptions o;
-    o.limit = settings.limits.limit;
-    o.maxFiles = settings.limits.maxFiles;
-    o.immediate = settings.download.immediate;
-    o.useWav = false;  // no sound from a terminal
-    o.dontAskMe = true;
-    o.acceleration = settings.download.acceleration;
-    o.autoMirror = settings.download.autoMirrorCheck;
-    o.checkFast = settings.download.checkFast;
-    queue->SetOptions(o);
+    // The host plays no sound and asks nothing: a terminal has neither.
+    queue->SetOptions(QueueOptionsFrom(settings));
     queue->SetWorker(ProjectKind::Search, [](CProject* p) { SearchWorker(p); });
     EnsureDefaultSearchIni(programFolder);
-    for (auto& p : LoadProjects(programFolder)) queue->AppendProject(p.release());
+    for (auto& p : LoadProjects(programFolder)) queue->AppendProject(std::move(p));
     open_ = true;
     return true;
 }

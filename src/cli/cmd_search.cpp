@@ -71,7 +71,7 @@ int RunSearchCommand(const CliArgs& a) {
     SaveHistory(plat::JoinPath(e.programFolder, kSearchHistoryFile), history);
 
     CProject* raw = p.get();
-    const std::size_t row = e.queue->AppendProject(p.release());
+    const std::size_t row = e.queue->AppendProject(std::move(p));
     const std::string page = plat::JoinPath(raw->GetText(&ProjectSettings::folder),
                                             raw->GetText(&ProjectSettings::segmentFile));
     e.queue->Start(row);

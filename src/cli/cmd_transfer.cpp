@@ -122,23 +122,18 @@ int RunUpload(const CliArgs& a) {
         for (const std::string& g : files) listed = listed || g == path;
         if (!listed) files.push_back(path);
     }
-    ProjectSettings s;
-    s.position = e.queue->CountRows();
+    ProjectSettings s = e.queue->NewProjectSettings(ProjectKind::FtpUpload, e.host.folder);
     s.url = Trim(a.urls[0]);
-    s.seqFrom = 1;
-    s.seqTo = 1;
     s.uploadMode = a.overwrite ? 1 : 0;
     s.userName = a.user;
     s.password = a.password;
-    s.folder = e.host.folder;
-    s.kind = std::int32_t(ProjectKind::FtpUpload);
-    std::unique_ptr<CProject> p = CreateProject(s, true, e.programFolder);
+    const std::optional<std::size_t> row = e.queue->AddProject(std::move(s));
+    CProject* p = row ? e.queue->ProjectAt(*row) : nullptr;
     if (!p || !WriteUploadList(*p, files, e.programFolder) || !SaveProject(*p)) {
         Complain("can't create the project in " + e.programFolder);
         return kExitError;
     }
-    const std::size_t row = e.queue->AppendProject(p.release());
-    return StartAndWait(e, row, a.quiet);
+    return StartAndWait(e, *row, a.quiet);
 }
 
 }  // namespace ks::cli

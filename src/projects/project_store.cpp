@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 #include <string_view>
+#include <variant>
 
 #include "base/checkpoint.h"
 #include "base/list_file.h"
@@ -22,7 +23,7 @@ namespace {
 // any worker runs.
 [[maybe_unused]] const bool kSaverInstalled = (SetProjectSaver(&SaveProject), true);
 
-constexpr int kProjectFileLines = 22;
+constexpr std::size_t kProjectFileLines = 22;
 
 std::string Clean(std::string_view s) {
     return WithoutLineBreaks(s);
@@ -161,19 +162,45 @@ std::int64_t NewProjectNumber(const std::string& projectsDir,
     }
 }
 
-std::string FormatProjectFile(const ProjectSettings& s, std::int64_t line8) {
-    auto num = [](std::int64_t v) { return std::to_string(v); };
-    const std::string lines[kProjectFileLines] = {
-        Clean(s.url),       Clean(s.fileName),   Clean(s.seqSuffix),   num(s.seqDigits),
-        Clean(s.folder),    num(s.seqFrom),      num(s.seqTo),         num(line8),
-        num(s.totalSize),   Clean(s.source),     num(s.kind),          Clean(s.userName),
-        Clean(s.password),  num(s.uploadMode),   num(s.sequential),    num(s.position),
-        num(s.disabled),    num(s.segments),     Clean(s.segmentFile), num(s.autoMirror),
-        num(s.pingFastest), Clean(s.mirrorFile),
-    };
+namespace {
+
+// The project file, one field per line in this order; writing and reading
+// both follow it. Line 8 is savedProgress (FormatProjectFile is told what to
+// write there).
+using TextField = std::string ProjectSettings::*;
+using IntField = Atom<std::int32_t> ProjectSettings::*;
+using OffsetField = Atom<std::int64_t> ProjectSettings::*;
+using ProjectField = std::variant<TextField, IntField, OffsetField>;
+using PS = ProjectSettings;
+const ProjectField kProjectFileFields[] = {
+    &PS::url,         &PS::fileName,   &PS::seqSuffix,     &PS::seqDigits,   &PS::folder,
+    &PS::seqFrom,     &PS::seqTo,      &PS::savedProgress, &PS::totalSize,   &PS::source,
+    &PS::kind,        &PS::userName,   &PS::password,      &PS::uploadMode,  &PS::sequential,
+    &PS::position,    &PS::disabled,   &PS::segments,      &PS::segmentFile, &PS::autoMirror,
+    &PS::pingFastest, &PS::mirrorFile,
+};
+static_assert(std::size(kProjectFileFields) == kProjectFileLines);
+
+template <class... F>
+struct Visitor : F... {
+    using F::operator()...;
+};
+template <class... F>
+Visitor(F...) -> Visitor<F...>;
+
+}  // namespace
+
+std::string FormatProjectFile(const ProjectSettings& settings, std::int64_t line8) {
+    ProjectSettings s = settings;
+    s.savedProgress = line8;
     std::string text;
-    for (const std::string& l : lines) {
-        text += l;
+    for (const ProjectField& f : kProjectFileFields) {
+        std::visit(Visitor{
+                       [&](TextField m) { text += Clean(s.*m); },
+                       [&](IntField m) { text += std::to_string((s.*m).load()); },
+                       [&](OffsetField m) { text += std::to_string((s.*m).load()); },
+                   },
+                   f);
         text += '\n';
     }
     return text;
@@ -183,28 +210,15 @@ ProjectSettings ParseProjectFile(const std::string& text) {
     std::vector<std::string> l = TextLines(text);
     l.resize(kProjectFileLines);
     ProjectSettings s;
-    s.url = l[0];
-    s.fileName = l[1];
-    s.seqSuffix = l[2];
-    s.seqDigits = LeadingInt32(l[3]);
-    s.folder = l[4];
-    s.seqFrom = LeadingInt32(l[5]);
-    s.seqTo = LeadingInt32(l[6]);
-    s.savedProgress = LeadingOffset(l[7]);
-    s.totalSize = LeadingOffset(l[8]);
-    s.source = l[9];
-    s.kind = LeadingInt32(l[10]);
-    s.userName = l[11];
-    s.password = l[12];
-    s.uploadMode = LeadingInt32(l[13]);
-    s.sequential = LeadingInt32(l[14]);
-    s.position = LeadingInt32(l[15]);
-    s.disabled = LeadingInt32(l[16]);
-    s.segments = LeadingInt32(l[17]);
-    s.segmentFile = l[18];
-    s.autoMirror = LeadingInt32(l[19]);
-    s.pingFastest = LeadingInt32(l[20]);
-    s.mirrorFile = l[21];
+    for (std::size_t i = 0; i < std::size(kProjectFileFields); ++i) {
+        const std::string& line = l[i];
+        std::visit(Visitor{
+                       [&](TextField m) { s.*m = line; },
+                       [&](IntField m) { s.*m = LeadingInt32(line); },
+                       [&](OffsetField m) { s.*m = LeadingOffset(line); },
+                   },
+                   kProjectFileFields[i]);
+    }
     return s;
 }
 

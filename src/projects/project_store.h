@@ -30,8 +30,8 @@ std::unique_ptr<CProject> CreateProject(ProjectSettings settings, bool assignNew
                                         const std::string& programFolder);
 
 // Writes the .kpr (false if that fails), then the .cac and .mir files. For a
-// segment worker no file is written: its progress goes back to its node, it
-// is detached from the node and marked deleteWhenDone.
+// segment worker no file is written: it hands its progress and its node back
+// (ReturnSegment).
 bool SaveProject(CProject& project);
 
 // Every project in "<programFolder>/Projects", in row order (by saved position,

@@ -37,13 +37,16 @@ ProjectQueue::ProjectQueue(QueueHost& host) : host_(host) {
 }
 
 ProjectQueue::~ProjectQueue() {
-    RowSink* self = this;
-    RowSinkSlot().compare_exchange_strong(self, nullptr);
-    for (CProject* p : rows_.Projects()) {
-        rows_.Remove(p);
-        DestroyOrHandOver(p, false);
-    }
-    if (hidden_) DestroyOrHandOver(hidden_, false);
+    ClearRowSink(this);
+    for (CProject* p : rows_.Projects()) Release(rows_.Remove(p), false);
+    Release(std::move(hidden_), false);
+}
+
+void ProjectQueue::Release(ProjectPtr p, bool deleteFiles) {
+    if (!p) return;
+    std::lock_guard<std::mutex> g(p->mu);
+    RequestStop(*p, deleteFiles);
+    p->released.store(true);
 }
 
 QueueOptions ProjectQueue::Options() const {
@@ -61,9 +64,10 @@ void ProjectQueue::SetWorker(ProjectKind kind, WorkerBody body) {
     if (i >= 0) workers_[i] = std::move(body);
 }
 
-std::size_t ProjectQueue::AppendProject(CProject* project) {
-    rows_.Append(project, RowTexts{});
-    RefreshRow(*project, StatusEvent::Redraw);
+std::size_t ProjectQueue::AppendProject(ProjectPtr project) {
+    CProject& p = *project;
+    rows_.Append(std::move(project), RowTexts{});
+    RefreshRow(p, StatusEvent::Redraw);
     return rows_.Count() - 1;
 }
 
@@ -103,7 +107,7 @@ int ProjectQueue::Start(std::size_t row) {
     }
     p->active.store(true);
     p->queued.store(false);
-    LaunchWorker(*p);
+    LaunchWorker(rows_.OwnerOf(p));
     return 1;
 }
 
@@ -117,7 +121,7 @@ void ProjectQueue::StartAllOfKind(ProjectKind kind, bool startNow) {
         } else if (startNow) {
             p->active.store(true);
             p->queued.store(false);
-            LaunchWorker(*p);
+            LaunchWorker(rows_.OwnerOf(p));
         }
     }
 }
@@ -152,19 +156,20 @@ bool ProjectQueue::StartWorkerFolder(CProject& p) {
     return true;
 }
 
-bool ProjectQueue::LaunchWorker(CProject& p) {
+bool ProjectQueue::LaunchWorker(const ProjectPtr& owner) {
+    if (!owner) return false;
+    CProject& p = *owner;
     const ProjectKind kind = p.settings.Kind();
     const int i = KindIndex(kind);
     bool ok = i >= 0 && workers_[i] != nullptr;
     if (ok && (kind == ProjectKind::Download || kind == ProjectKind::UrlListGrab))
         ok = StartWorkerFolder(p);
     if (ok) {
-        // Marked running before the thread exists, so a pause or delete in between
-        // hands the project to the worker instead of racing its start.
+        // Marked running before the thread exists, so a pause in between reaches
+        // the worker instead of racing its start.
         p.workerRunning.store(true);
-        CProject* raw = &p;
         WorkerBody body = workers_[i];
-        ok = LaunchWorkerThread([body, raw] { body(raw); });
+        ok = LaunchWorkerThread([body, owner] { body(owner.get()); });
         if (!ok) p.workerRunning.store(false);
     }
     if (!ok) p.active.store(false);  // a start that never ran must not hold a slot
@@ -179,7 +184,7 @@ void ProjectQueue::StopProject(CProject& p, bool deleteFiles) {
 int ProjectQueue::Pause(std::size_t row) {
     CProject* p = rows_.ProjectAt(row);
     if (!p) return 0;
-    p->stopRequested.store(true);
+    p->SignalStop();
     if (p->settings.segments.load() > 0) StopSegments(*p);
     if (p->settings.segments.load() > 0 && p->pingThread.load()) p->CancelPing();
     if (!p->workerRunning.load()) {
@@ -194,7 +199,7 @@ int ProjectQueue::Pause(std::size_t row) {
 int ProjectQueue::PauseAll() {
     std::vector<CProject*> projects = rows_.Projects();
     for (CProject* p : projects) {
-        p->stopRequested.store(true);
+        p->SignalStop();
         if (p->settings.segments.load() > 0) StopSegments(*p);
         if (!p->workerRunning.load()) {
             if (p->queued.exchange(false)) RefreshRow(*p, StatusEvent::Stopped);
@@ -209,8 +214,7 @@ int ProjectQueue::PauseAll() {
 int ProjectQueue::Delete(std::size_t row) {
     CProject* p = rows_.ProjectAt(row);
     if (!p) return 0;
-    rows_.Remove(p);
-    DestroyOrHandOver(p, true);
+    Release(rows_.Remove(p), true);
     return 1;
 }
 

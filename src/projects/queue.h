@@ -47,7 +47,8 @@ struct QueueOptions {
     bool checkFast = false;
 };
 
-// The thread body of a worker kind; it owns the hand-shake of EndWorker.
+// The thread body of a worker kind; it ends with EndWorker. The project is
+// borrowed: the thread that runs the body holds an owner until it returns.
 using WorkerBody = std::function<void(CProject*)>;
 
 class ProjectQueue : public RowSink {
@@ -67,8 +68,14 @@ class ProjectQueue : public RowSink {
     const RowModel& Rows() const { return rows_; }
     CProject* ProjectAt(std::size_t row) const { return rows_.ProjectAt(row); }
 
-    // Takes ownership; appends a row and draws it.
-    std::size_t AppendProject(CProject* project);
+    // Appends a row (which holds an owner of the project) and draws it.
+    std::size_t AppendProject(ProjectPtr project);
+    // The defaults of a new project of `kind` in `folder`, from the options.
+    ProjectSettings NewProjectSettings(ProjectKind kind, const std::string& folder) const;
+    // The one way a new project comes into being (a URL from outside, the New
+    // dialogs, the command line): numbers and saves its files, then appends its
+    // row. nullopt when its files cannot be made.
+    std::optional<std::size_t> AddProject(ProjectSettings settings);
     // Moves row a one place up or down (the GUI's Move Up / Move Down).
     bool MoveUp(std::size_t row);
     bool MoveDown(std::size_t row);
@@ -104,13 +111,16 @@ class ProjectQueue : public RowSink {
 
     int FetchHidden(const std::string& url);
     void StopHidden();
-    CProject* HiddenProject() const { return hidden_; }
+    CProject* HiddenProject() const { return hidden_.get(); }
 
-    // Exit: renumber, save and release every project (workers destroy their own).
+    // Exit: renumber, save, stop and let go of every project (a running worker
+    // holds its own until it ends).
     void ShutdownAll();
 
   private:
-    bool LaunchWorker(CProject& p);
+    bool LaunchWorker(const ProjectPtr& p);
+    // Stops the project and lets go of the queue's hold on it.
+    void Release(ProjectPtr p, bool deleteFiles);
     bool StartWorkerFolder(CProject& p);
     void QueueProject(CProject& p);
 
@@ -122,7 +132,7 @@ class ProjectQueue : public RowSink {
     std::mutex refreshMu_;
     std::mutex pendingMu_;
     std::deque<std::string> pending_;
-    CProject* hidden_ = nullptr;
+    ProjectPtr hidden_;
 };
 
 }  // namespace ks

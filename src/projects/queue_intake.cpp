@@ -46,34 +46,42 @@ std::optional<std::size_t> ProjectQueue::AddUrl(const std::string& url, bool sta
         }
     }
     const std::string trimmed = TrimBlanks(url);
-
-    ProjectSettings s;
-    s.position = CountRows();
+    ProjectSettings s = NewProjectSettings(ProjectKind::Download, folder);
     s.url = trimmed;
+    const std::optional<std::size_t> row = AddProject(std::move(s));
+    if (!row) return std::nullopt;
+    host_.AddToUrlHistory(trimmed);
+    if (startNow) Start(*row);
+    return row;
+}
+
+ProjectSettings ProjectQueue::NewProjectSettings(ProjectKind kind,
+                                                 const std::string& folder) const {
+    ProjectSettings s;
+    s.kind = static_cast<std::int32_t>(kind);
+    s.folder = folder;
     s.seqDigits = 1;
     s.seqFrom = 1;
     s.seqTo = 1;
-    s.savedProgress = 0;
-    s.totalSize = 0;
-    s.folder = folder;
-    s.kind = static_cast<std::int32_t>(ProjectKind::Download);
-    s.sequential = 0;
-    s.disabled = 0;
-    s.segments = o.acceleration;
-    s.autoMirror = o.autoMirror ? 1 : 0;
-    s.pingFastest = o.checkFast ? 1 : 0;
-    CProject* p = CreateProject(s, true, GlobalRuntime().ProgramFolder()).release();
-    if (!p) return std::nullopt;
+    if (kind == ProjectKind::Download || kind == ProjectKind::UrlListGrab) {
+        const QueueOptions o = Options();
+        s.segments = o.acceleration;
+        s.autoMirror = o.autoMirror ? 1 : 0;
+        s.pingFastest = o.checkFast ? 1 : 0;
+    }
+    return s;
+}
 
-    host_.AddToUrlHistory(trimmed);
-    const std::size_t row = AppendProject(p);
-    if (startNow) Start(row);
-    return row;
+std::optional<std::size_t> ProjectQueue::AddProject(ProjectSettings s) {
+    s.position = CountRows();
+    ProjectPtr p = CreateProject(std::move(s), true, GlobalRuntime().ProgramFolder());
+    if (!p) return std::nullopt;
+    return AppendProject(std::move(p));
 }
 
 int ProjectQueue::FetchHidden(const std::string& url) {
     if (!hidden_) {
-        hidden_ = new CProject();
+        hidden_ = std::make_shared<CProject>();
         hidden_->hidden.store(true);
     }
     if (hidden_->active.load()) return 0;
@@ -81,7 +89,7 @@ int ProjectQueue::FetchHidden(const std::string& url) {
     hidden_->hidden.store(true);
     hidden_->stopRequested.store(false);
     hidden_->SetText(&ProjectSettings::url, url);
-    return LaunchWorker(*hidden_) ? 1 : 0;
+    return LaunchWorker(hidden_) ? 1 : 0;
 }
 
 void ProjectQueue::StopHidden() {
@@ -94,13 +102,10 @@ void ProjectQueue::ShutdownAll() {
         CProject* p = projects[i];
         p->settings.position = std::int32_t(i);
         SaveProject(*p);
-        rows_.Remove(p);
-        DestroyOrHandOver(p, false);
+        Release(rows_.Remove(p), false);
     }
-    if (hidden_) {
-        DestroyOrHandOver(hidden_, false);
-        hidden_ = nullptr;
-    }
+    Release(std::move(hidden_), false);
+    hidden_ = nullptr;
 }
 
 }  // namespace ks

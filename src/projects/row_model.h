@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/worker_threads.h"
 #include "projects/row_text.h"
 
 namespace ks {
@@ -25,10 +26,11 @@ struct RowSnapshot {
 
 class RowModel {
   public:
-    // Structure (UI thread).
-    void Insert(std::size_t index, CProject* project, RowTexts texts);
-    void Append(CProject* project, RowTexts texts);
-    bool Remove(CProject* project);
+    // Structure (UI thread). A row holds one owner of its project.
+    void Insert(std::size_t index, ProjectPtr project, RowTexts texts);
+    void Append(ProjectPtr project, RowTexts texts);
+    // The row's owner, now the caller's (null when there was no such row).
+    ProjectPtr Remove(CProject* project);
     // Moves row `from` so that it ends up at index `to` (both in range).
     bool Move(std::size_t from, std::size_t to);
 
@@ -39,6 +41,8 @@ class RowModel {
     std::size_t Count() const;
     std::optional<std::size_t> IndexOf(CProject* project) const;
     CProject* ProjectAt(std::size_t index) const;
+    // Another owner of a listed project, for a thread that will work on it.
+    ProjectPtr OwnerOf(CProject* project) const;
     std::vector<CProject*> Projects() const;
     std::optional<RowTexts> TextsAt(std::size_t index) const;
     std::vector<RowSnapshot> Snapshot() const;
@@ -51,8 +55,13 @@ class RowModel {
   private:
     void Changed();
 
+    struct Row {
+        ProjectPtr owner;
+        RowSnapshot view;
+    };
+
     mutable std::mutex mu_;
-    std::vector<RowSnapshot> rows_;
+    std::vector<Row> rows_;
     std::atomic<std::uint64_t> version_{0};
     std::mutex cbMu_;
     std::function<void()> onChange_;

@@ -22,7 +22,7 @@ int DispatchUrl(CProject& project, const std::string& url) {
         project.cancelViaConnection.store(false);
         return FtpDownload(project, url);
     }
-    project.stopRequested.store(true);
+    project.SignalStop();
     project.result.store(ResultInvalidUrl);
     return 0;
 }

@@ -34,13 +34,7 @@ WorkerHooks& HooksSlot() {
 
 // Sleeps up to ms, returning early once a stop is requested.
 void SleepUnlessStopped(CProject& p, std::int64_t ms) {
-    const std::int64_t end = plat::MonotonicMs() + ms;
-    for (;;) {
-        if (p.stopRequested.load()) return;
-        const std::int64_t left = end - plat::MonotonicMs();
-        if (left <= 0) return;
-        plat::SleepMs(std::min<std::int64_t>(left, 50));
-    }
+    p.WaitForStop(ms);
 }
 
 int Dispatch(const WorkerHooks& h, CProject& p, const std::string& url) {
@@ -54,7 +48,7 @@ void RunHidden(CProject& p, const WorkerHooks& h) {
     if (!p.stopRequested.load()) Dispatch(h, p, p.GetText(&ProjectSettings::url));
     SleepUnlessStopped(p, 1000);
     NotifyActivity(false);
-    const bool rearm = !p.deleteWhenDone.load();
+    const bool rearm = !p.released.load();
     std::int64_t seconds = GlobalRuntime().keepAliveSeconds.load();
     if (seconds == 0) seconds = 60;
     EndWorker(&p);
@@ -213,25 +207,13 @@ void RetryWait(CProject& p) {
 }
 
 bool WaitForSegments(CProject& p) {
-    if (p.settings.segments.load() > 0) {
-        // Segments asked to stop end within a block or a cancelled receive, so a
-        // short step keeps the next file (or the end) from waiting on a long sleep.
-        while (AnySegmentActive(p)) {
-            // A stopped project (pause, delete, exit) stops its segments too;
-            // without a main connection nothing else would catch up with them.
-            if (p.stopRequested.load()) StopSegments(p);
-            p.mergeFlag.store(true);
-            plat::SleepMs(5);
-        }
-    }
-    p.mergeFlag.store(false);
-    return p.stopRequested.load();
+    return WaitForSegmentsToEnd(p);
 }
 
 int DownloadWorker(CProject* project) {
     CProject& p = *project;
     // The queue marks the project running before this thread exists; a stop that
-    // came first still ends through EndWorker, which may destroy the project.
+    // came first still ends through EndWorker.
     if (p.stopRequested.load()) {
         EndWorker(project);
         return 0;

@@ -34,9 +34,8 @@ class ClientScope {
     std::unique_ptr<CFtpClient> client_;
 };
 
-void PauseUnlessStopped(const CProject& p, std::int64_t ms) {
-    const std::int64_t end = plat::MonotonicMs() + ms;
-    while (!p.stopRequested && plat::MonotonicMs() < end) plat::SleepMs(50);
+void PauseUnlessStopped(CProject& p, std::int64_t ms) {
+    p.WaitForStop(ms);
 }
 
 bool ParentStopping(const CProject& p) {
@@ -97,7 +96,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     FtpLogonParams logon = FtpLogonFor(parts, proxy, "", "");
     if (!FtpTextsAreSafe(logon, parts.path)) {
         // A line break in a name would smuggle commands to the server.
-        project.stopRequested = true;
+        project.SignalStop();
         project.result = ResultInvalidUrl;
         return 0;
     }
@@ -124,7 +123,7 @@ int FtpDownload(CProject& project, const std::string& url) {
         if (!listed || client->remoteSize != parentTotal) {
             // Bytes of another file, or of a size we cannot check, are never kept.
             if (project.result != ResultNetwork) {
-                if (ParentStopping(project)) project.stopRequested = true;
+                if (ParentStopping(project)) project.SignalStop();
                 if (!project.stopRequested) client->Quit();
             }
             return 1;
@@ -134,7 +133,7 @@ int FtpDownload(CProject& project, const std::string& url) {
 
     const int ok = FetchRest(project, *client, parts.path, listed, passive);
     if (project.result != ResultNetwork) {
-        if (segmentWorker && ParentStopping(project)) project.stopRequested = true;
+        if (segmentWorker && ParentStopping(project)) project.SignalStop();
         if (!project.stopRequested) client->Quit();
     }
     return ok;

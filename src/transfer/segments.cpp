@@ -27,35 +27,14 @@ SegmentLauncher& LauncherSlot() {
     return launcher;
 }
 
-bool Launch(CProject* worker) {
+bool Launch(const ProjectPtr& worker) {
     SegmentLauncher launcher;
     {
         std::lock_guard<std::mutex> g(LauncherMu());
         launcher = LauncherSlot();
     }
     if (launcher) return launcher(worker);
-    return LaunchWorkerThread([worker] { DownloadWorker(worker); });
-}
-
-// Workers whose thread ended without handing their node back (a stop that came
-// before the thread really started): the node is Stopped and the worker object
-// is nobody's but ours. List lock held.
-void ReclaimEnded(SegmentList& list, std::vector<CProject*>& dead) {
-    for (const auto& node : list.Nodes()) {
-        CProject* w = node->worker.load();
-        if (!w || w->workerRunning.load()) continue;
-        node->worker = nullptr;
-        node->state = SegmentState::Stopped;
-        dead.push_back(w);
-    }
-}
-
-void DestroyWorkers(const std::vector<CProject*>& dead) {
-    for (CProject* w : dead) {
-        // EndWorker clears workerRunning under this lock; wait until it has let go.
-        { std::lock_guard<std::mutex> g(w->mu); }
-        delete w;
-    }
+    return LaunchWorkerThread([worker] { DownloadWorker(worker.get()); });
 }
 
 void RemoveFiles(const std::string& folder, const std::vector<std::string>& names) {
@@ -77,14 +56,12 @@ struct Walk {
     bool merge = false;
     bool droppedEmpty = false;
     std::vector<std::string> doomed;  // segment files to delete
-    std::vector<CProject*> dead;
 };
 
 void WalkSegments(CProject& p, const std::string& name, std::int64_t P, SegmentScratch& scratch,
                   Walk& w) {
     SegmentList& list = p.segmentList;
     std::lock_guard<std::mutex> g(list.Mutex());
-    ReclaimEnded(list, w.dead);
     const auto& nodes = list.Nodes();
     for (std::size_t i = 0; i < nodes.size();) {
         CSegment& node = *nodes[i];
@@ -135,7 +112,6 @@ bool CheckSegments(CProject& p, SegmentScratch& scratch) {
     const std::string folder = p.GetText(&ProjectSettings::folder);
     Walk w;
     WalkSegments(p, name, p.bytesDone.load(), scratch, w);
-    DestroyWorkers(w.dead);
     RemoveFiles(folder, w.doomed);
     if (w.merge) return true;
     // A segment that ended with nothing (refused range, a server that takes no
@@ -181,8 +157,8 @@ std::string NextSegmentUrl(CProject& p, const std::string& requested) {
 
 namespace {
 
-std::unique_ptr<CProject> NewSegmentWorker(CProject& p, const ProjectSettings& s) {
-    auto w = std::make_unique<CProject>(s);
+ProjectPtr NewSegmentWorker(CProject& p, const ProjectSettings& s) {
+    auto w = std::make_shared<CProject>(s);
     w->settings.sequential = 0;
     w->settings.segments = 0;
     w->settings.kind = static_cast<std::int32_t>(ProjectKind::Download);
@@ -226,7 +202,7 @@ int Running(const SegmentList& list, const CSegment* ending) {
 void StartSegments(CProject& p, int limit, const CSegment* ending, const std::string& requested) {
     if (p.noMoreSegments.load() || limit <= 0) return;
     const ProjectSettings s = p.Snapshot();
-    std::vector<std::unique_ptr<CProject>> workers;
+    std::vector<ProjectPtr> workers;
     {
         std::lock_guard<std::mutex> g(p.segmentList.Mutex());
         // Read under the lock: a destroyer sets it before it collects the
@@ -236,10 +212,10 @@ void StartSegments(CProject& p, int limit, const CSegment* ending, const std::st
         while (static_cast<int>(workers.size()) < room) {
             CSegment* node = PickNode(p, s);
             if (!node) break;
-            std::unique_ptr<CProject> w = NewSegmentWorker(p, s);
+            ProjectPtr w = NewSegmentWorker(p, s);
             node->stopAsked = false;
             w->servedSegment = node;
-            // Running from here on: a destroyer of the parent waits for it to detach.
+            // Running from here on: the parent's worker waits for it to hand the node back.
             w->workerRunning = true;
             node->worker = w.get();
             node->state = SegmentState::Active;
@@ -251,15 +227,13 @@ void StartSegments(CProject& p, int limit, const CSegment* ending, const std::st
     // The segment files are listed in the .cac file before their first byte
     // exists; one save covers all the segments split off together.
     SaveCheckpoint(p);
-    for (auto& w : workers) {
-        if (Launch(w.get())) {
-            w.release();
-            continue;
-        }
+    for (const ProjectPtr& w : workers) {
+        if (Launch(w)) continue;
         std::lock_guard<std::mutex> g(p.segmentList.Mutex());
         w->servedSegment->worker = nullptr;
         w->servedSegment->state = SegmentState::Stopped;
         w->workerRunning = false;
+        p.segmentList.Changed().notify_all();
     }
 }
 
@@ -307,30 +281,51 @@ bool SegmentMustStop(CProject& w) {
     return true;
 }
 
+namespace {
+
+// List lock held.
+bool AnyActive(const SegmentList& list) {
+    for (const auto& node : list.Nodes())
+        if (node->state.load() == SegmentState::Active) return true;
+    return false;
+}
+
+}  // namespace
+
 bool AnySegmentActive(CProject& p) {
     if (p.settings.segments.load() <= 0) return false;
-    std::vector<CProject*> dead;
-    bool active = false;
-    {
-        std::lock_guard<std::mutex> g(p.segmentList.Mutex());
-        ReclaimEnded(p.segmentList, dead);
-        for (const auto& node : p.segmentList.Nodes())
-            active = active || node->state.load() == SegmentState::Active;
+    std::lock_guard<std::mutex> g(p.segmentList.Mutex());
+    return AnyActive(p.segmentList);
+}
+
+bool WaitForSegmentsToEnd(CProject& p) {
+    if (p.settings.segments.load() > 0) {
+        SegmentList& list = p.segmentList;
+        std::unique_lock<std::mutex> lk(list.Mutex());
+        bool stopsSent = false;
+        while (AnyActive(list)) {
+            // A stopped project (pause, delete, exit) stops its segments too;
+            // without a main connection nothing else would catch up with them.
+            if (p.stopRequested.load() && !stopsSent) {
+                for (const auto& node : list.Nodes()) AskStop(*node);
+                stopsSent = true;
+            }
+            p.mergeFlag.store(true);
+            list.Changed().wait(lk);
+        }
     }
-    DestroyWorkers(dead);
-    return active;
+    p.mergeFlag.store(false);
+    return p.stopRequested.load();
 }
 
 void CleanupSegments(CProject& p) {
     if (p.settings.segments.load() <= 0) return;
     const std::string name = p.GetText(&ProjectSettings::fileName);
     const std::string folder = p.GetText(&ProjectSettings::folder);
-    std::vector<CProject*> dead;
     std::vector<std::string> doomed;
     {
         SegmentList& list = p.segmentList;
         std::lock_guard<std::mutex> g(list.Mutex());
-        ReclaimEnded(list, dead);
         const auto& nodes = list.Nodes();
         for (std::size_t i = 0; i < nodes.size();) {
             CSegment& node = *nodes[i];
@@ -345,7 +340,6 @@ void CleanupSegments(CProject& p) {
             }
         }
     }
-    DestroyWorkers(dead);
     RemoveFiles(folder, doomed);
 }
 

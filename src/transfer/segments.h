@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "base/worker_threads.h"
 #include "platform/files.h"
 
 namespace ks {
@@ -49,6 +50,9 @@ void MergeSegment(CProject& project, plat::File& local, const SegmentScratch& sc
 
 // True while any segment of the project is transferring (false with segments 0).
 bool AnySegmentActive(CProject& project);
+// Waits until no segment is transferring (stopping them all once a stop is
+// requested); true when the project was stopped.
+bool WaitForSegmentsToEnd(CProject& project);
 // After a completed file: removes the stopped segments and their files; running
 // ones will discard their bytes when they end.
 void CleanupSegments(CProject& project);
@@ -73,9 +77,10 @@ std::int64_t ChooseSplitPoint(CProject& project);
 std::string NextSegmentUrl(CProject& project);
 std::string NextSegmentUrl(CProject& project, const std::string& requested);
 
-// Starts a prepared segment worker's thread. The default runs DownloadWorker on
-// a new worker thread; tests replace it. Returns false when nothing started.
-using SegmentLauncher = std::function<bool(CProject* worker)>;
+// Starts a prepared segment worker's thread, which then owns it. The default
+// runs DownloadWorker on a new worker thread; tests replace it. Returns false
+// when nothing started.
+using SegmentLauncher = std::function<bool(const ProjectPtr& worker)>;
 void SetSegmentLauncher(SegmentLauncher launcher);
 
 }  // namespace ks

@@ -191,7 +191,7 @@ int UploadWorker(CProject* projectPtr) {
     NotifyActivity(false);
     SaveCheckpoint(project);
     DropClient(project, client);
-    EndWorker(&project);  // the project may be gone after this
+    EndWorker(&project);
     return 0;
 }
 

@@ -311,3 +311,20 @@ GUI_TEST(without_its_registration_the_program_says_so_and_ends_with_code_1) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, appPaths);
     CHECK(PathExists(home + "\\history.txt"));  // the registered folder was the one used
 }
+
+// Exit while a download sits on a server that took the request and went
+// silent: the worker is stopped and joined, and the program ends at once
+// instead of after the socket's time-out (or by tearing down under it).
+GUI_TEST(exit_with_a_download_stuck_on_a_silent_server_ends_at_once) {
+    HttpRule silent;
+    silent.neverAnswer = true;
+    ScriptedHttpServer server({silent});
+    std::string home = MakeHome({});
+    App app;
+    REQUIRE(app.Start(home));
+    REQUIRE(EnterUrl(app, server.Url("/silent.bin"), true));
+    REQUIRE(WaitUntil([&] { return server.RequestCount() > 0; }, 10000));
+    const DWORD start = GetTickCount();
+    CHECK_EQ(app.Exit(8000), 0);
+    CHECK(GetTickCount() - start < 8000);
+}

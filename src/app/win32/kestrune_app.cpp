@@ -12,8 +12,8 @@
 
 #include "app/win32/dde_link.h"
 #include "app/win32/main_frame.h"
-#include "dialogs/win_util.h"
 #include "base/worker_threads.h"
+#include "dialogs/win_util.h"
 #include "resource.h"
 
 namespace ks {
@@ -81,9 +81,15 @@ int CKestruneApp::Run(const std::string& commandLine, int showCommand) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
-            // Every worker was asked to stop on the way out; let them save and
-            // report to the queue while it still exists.
-            WaitForWorkerThreads(kWorkerExitWaitMs);
+            // Every worker was asked to stop on the way out and every call one
+            // blocks in can be cancelled; let them save and report to the queue
+            // while it still exists, and join them. One still running after the
+            // wait must never see the frame or the queue destroyed under it: the
+            // process ends around it instead.
+            if (!WaitForWorkerThreads(kWorkerExitWaitMs)) {
+                static_cast<void>(frame.release());
+                ExitProcess(0);
+            }
         }
     }
     if (oleUp_) OleUninitialize();

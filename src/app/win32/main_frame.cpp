@@ -1,5 +1,6 @@
-#include "app/win32/search_commands.h"
 #include "app/win32/main_frame.h"
+
+#include "app/win32/search_commands.h"
 
 // windows.h must come before the headers that use its types.
 // clang-format off
@@ -13,9 +14,10 @@
 #include "app/version.h"
 #include "app/win32/about_box.h"
 #include "capture/capture_rules.h"
-#include "dialogs/win_util.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/win_util.h"
 #include "platform/files.h"
+#include "projects/queue_options.h"
 #undef PlaySound  // the queue host method of that name
 #include "resource.h"
 
@@ -79,18 +81,7 @@ CMainFrame::~CMainFrame() {
 }
 
 void CMainFrame::ApplyQueueOptions() {
-    const Settings::Download& d = settings_.download;
-    QueueOptions o;
-    o.limit = settings_.limits.limit;
-    o.maxFiles = settings_.limits.maxFiles;
-    o.immediate = d.immediate;
-    o.useWav = d.useWav;
-    o.wavFile = d.wavFile;
-    o.dontAskMe = d.dontAskMe;
-    o.acceleration = d.acceleration;
-    o.autoMirror = d.autoMirrorCheck;
-    o.checkFast = d.checkFast;
-    queue_.SetOptions(o);
+    queue_.SetOptions(QueueOptionsFrom(settings_));
 }
 
 bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
@@ -98,7 +89,7 @@ bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
     HMENU menu = LoadMenuA(win::Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     hwnd_ = CreateWindowExA(0, kMainClass, ProductTitle(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             CW_USEDEFAULT, CW_USEDEFAULT, 960, 540, nullptr, menu, win::Instance(),
-                            this);
+                            CreateParam());
     if (!hwnd_) return false;
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
@@ -106,16 +97,9 @@ bool CMainFrame::Create(const std::string& commandLine, int showCommand) {
     return true;
 }
 
-LRESULT CALLBACK CMainFrame::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        auto* self = static_cast<CMainFrame*>(cs->lpCreateParams);
-        self->hwnd_ = w;
-        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CMainFrame*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(w, msg, wp, lp);
-    return win::Guarded([&] { return self->Handle(msg, wp, lp); }, msg == WM_CREATE ? -1 : 0);
+LRESULT CMainFrame::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) hwnd_ = w;
+    return Handle(msg, wp, lp);
 }
 
 bool CMainFrame::OnCreate() {

@@ -16,6 +16,7 @@
 #include "app/win32/system_tray.h"
 #include "capture/win32/clipboard_viewer.h"
 #include "capture/win32/drop_window.h"
+#include "dialogs/window_base.h"
 #include "projects/queue.h"
 #include "projects/win32/project_view.h"
 
@@ -23,7 +24,7 @@ namespace ks {
 
 inline constexpr char kMainClass[] = "KestruneClass";
 
-class CMainFrame : public QueueHost {
+class CMainFrame : public QueueHost, public win::CWindow {
   public:
     // Reads the settings and hands the registry values to the browser helper.
     explicit CMainFrame(AppContext& app);
@@ -31,7 +32,7 @@ class CMainFrame : public QueueHost {
     CMainFrame(const CMainFrame&) = delete;
     CMainFrame& operator=(const CMainFrame&) = delete;
 
-    static WNDPROC WindowProc() { return &CMainFrame::WndProc; }
+    static WNDPROC WindowProc() { return &win::CWindow::Proc; }
     // Creates, shows and updates the window. False when a required part failed.
     bool Create(const std::string& commandLine, int showCommand);
     HWND Hwnd() const { return hwnd_; }
@@ -56,7 +57,7 @@ class CMainFrame : public QueueHost {
     void OnActivity(bool active) override;
 
   private:
-    static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     bool OnCreate();
     bool CreateToolbar();

@@ -44,7 +44,7 @@ void NewSearchCommand(HWND owner, ProjectQueue& queue, const std::string& progra
     std::unique_ptr<CProject> p = CreateSearchProject(n, programFolder, queue.CountRows());
     if (!p) return;
     AddToHistory(histories.searches, d.keywords);
-    const std::size_t row = queue.AppendProject(p.release());
+    const std::size_t row = queue.AppendProject(std::move(p));
     if (d.searchNow) queue.Start(row);
 }
 

@@ -37,14 +37,14 @@ bool CSystemTray::Create(HWND notify, UINT callbackMessage, UINT id, int iconId,
     if (!ShellAtLeast4()) return false;
     static bool registered = [] {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = &CSystemTray::WndProc;
+        wc.lpfnWndProc = &win::CWindow::Proc;
         wc.hInstance = win::Instance();
         wc.lpszClassName = kTrayClass;
         return RegisterClassA(&wc) != 0;
     }();
     if (!registered) return false;
     window_ = CreateWindowA(kTrayClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, win::Instance(),
-                            this);
+                            CreateParam());
     if (!window_) return false;
     notify_ = notify;
     callback_ = callbackMessage;
@@ -126,18 +126,10 @@ void CSystemTray::Readd() {
     if (notify_) added_ = Notify(NIM_ADD, NIF_MESSAGE | NIF_ICON | NIF_TIP);
 }
 
-LRESULT CALLBACK CSystemTray::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<CSystemTray*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (msg == WM_TIMER && wp == kAnimationTimer && self) {
-        try {
-            self->OnTimer();
-        } catch (...) {
-            // A missed frame is redrawn on the next tick.
-        }
+// A missed animation frame is simply drawn on the next tick.
+LRESULT CSystemTray::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kAnimationTimer) {
+        OnTimer();
         return 0;
     }
     return DefWindowProcA(w, msg, wp, lp);

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/window_base.h"
+
 namespace ks {
 
-class CSystemTray {
+class CSystemTray : public win::CWindow {
   public:
     CSystemTray() = default;
     ~CSystemTray();
@@ -35,7 +37,7 @@ class CSystemTray {
     UINT Id() const { return id_; }
 
   private:
-    static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
     void OnTimer();
     bool Notify(DWORD action, UINT flags);
 

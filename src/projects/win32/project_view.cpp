@@ -72,7 +72,7 @@ bool CProjectView::Create(HWND parent, Host host) {
     static bool registered = [] {
         WNDCLASSA wc{};
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &CProjectView::WndProc;
+        wc.lpfnWndProc = &win::CWindow::Proc;
         wc.hInstance = win::Instance();
         wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -83,10 +83,10 @@ bool CProjectView::Create(HWND parent, Host host) {
     folder_ = host_.initialFolder;
     hwnd_ =
         CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                        0, 0, 100, 100, parent, nullptr, win::Instance(), this);
+                        0, 0, 100, 100, parent, nullptr, win::Instance(), CreateParam());
     if (!hwnd_ || !list_) return false;
     for (auto& p : LoadProjects(host_.programFolder, list_))
-        host_.queue->AppendProject(p.release());
+        host_.queue->AppendProject(std::move(p));
     SyncRows();
     return true;
 }

@@ -15,12 +15,13 @@
 #include <vector>
 
 #include "app/history.h"
+#include "dialogs/window_base.h"
 #include "projects/queue.h"
 #include "projects/win32/row_drag.h"
 
 namespace ks {
 
-class CProjectView {
+class CProjectView : public win::CWindow {
   public:
     struct Host {
         ProjectQueue* queue = nullptr;
@@ -57,7 +58,7 @@ class CProjectView {
     void SetFolder(std::string f) { folder_ = std::move(f); }
 
   private:
-    static LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
     static LRESULT CALLBACK ListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
                                      DWORD_PTR self);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);

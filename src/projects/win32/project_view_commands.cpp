@@ -24,20 +24,6 @@ namespace {
 const char kPauseFirst[] = "Please pause/stop this item first.";
 const char kNoFile[] = "Can't find the file.";
 
-// Defaults of a new project from the transfer options.
-ProjectSettings NewSettings(const ProjectQueue& q, const std::string& folder) {
-    QueueOptions o = q.Options();
-    ProjectSettings s;
-    s.seqDigits = 1;
-    s.seqFrom = 1;
-    s.seqTo = 1;
-    s.segments = o.acceleration;
-    s.autoMirror = o.autoMirror ? 1 : 0;
-    s.pingFastest = o.checkFast ? 1 : 0;
-    s.folder = folder;
-    return s;
-}
-
 int CountLineFeeds(const std::string& path) {
     std::string text;
     if (!plat::ReadWholeFile(path, text)) return 0;
@@ -59,23 +45,20 @@ DialogContext Context(const CProjectView::Host& host, CProject* project) {
 }  // namespace
 
 void CProjectView::CmdNewDownload() {
-    ProjectSettings s = NewSettings(*host_.queue, folder_);
+    ProjectSettings s = host_.queue->NewProjectSettings(ProjectKind::Download, folder_);
     DialogContext ctx = Context(host_, nullptr);
     if (!RunDownloadSettingsDialog(GetParent(hwnd_), s, ctx)) return;
     folder_ = s.folder;
-    s.kind = static_cast<std::int32_t>(ProjectKind::Download);
     s.ownerList = list_;
-    s.position = host_.queue->CountRows();
-    auto p = CreateProject(s, true, host_.programFolder);
-    if (!p) return;
-    AddToHistory(host_.histories->urls, s.url);
-    CProject* raw = p.release();
-    host_.queue->AppendProject(raw);
-    LoadProjectMirrors(*raw);
+    const std::string url = s.url;
+    const auto row = host_.queue->AddProject(std::move(s));
+    if (!row) return;
+    AddToHistory(host_.histories->urls, url);
+    LoadProjectMirrors(*host_.queue->ProjectAt(*row));
 }
 
 void CProjectView::CmdNewUrlList() {
-    ProjectSettings s = NewSettings(*host_.queue, folder_);
+    ProjectSettings s = host_.queue->NewProjectSettings(ProjectKind::UrlListGrab, folder_);
     DialogContext ctx = Context(host_, nullptr);
     if (!RunUrlListGrabDialog(GetParent(hwnd_), s, ctx)) return;
     folder_ = s.folder;
@@ -84,13 +67,11 @@ void CProjectView::CmdNewUrlList() {
     s.savedProgress = 0;
     s.totalSize = 0;
     s.ownerList = list_;
-    s.position = host_.queue->CountRows();
-    if (auto p = CreateProject(s, true, host_.programFolder))
-        host_.queue->AppendProject(p.release());
+    host_.queue->AddProject(std::move(s));
 }
 
 void CProjectView::CmdNewUpload() {
-    ProjectSettings s = NewSettings(*host_.queue, folder_);
+    ProjectSettings s = host_.queue->NewProjectSettings(ProjectKind::FtpUpload, folder_);
     DialogContext ctx = Context(host_, nullptr);
     if (!RunFtpUploadDialog(GetParent(hwnd_), s, ctx)) return;
     s.seqFrom = 1;
@@ -102,11 +83,8 @@ void CProjectView::CmdNewUpload() {
     s.savedProgress = 0;
     s.totalSize = 0;
     s.ownerList = list_;
-    s.position = host_.queue->CountRows();
-    auto p = CreateProject(s, true, host_.programFolder);
-    if (!p) return;
-    AddToHistory(host_.histories->uploads, s.url);
-    host_.queue->AppendProject(p.release());
+    const std::string url = s.url;
+    if (host_.queue->AddProject(std::move(s))) AddToHistory(host_.histories->uploads, url);
 }
 
 void CProjectView::OpenProperties(int row) {

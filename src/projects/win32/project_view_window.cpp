@@ -15,15 +15,9 @@
 
 namespace ks {
 
-LRESULT CALLBACK CProjectView::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        static_cast<CProjectView*>(cs->lpCreateParams)->hwnd_ = w;
-    }
-    auto* self = reinterpret_cast<CProjectView*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(w, msg, wp, lp);
-    return win::Guarded([&] { return self->Handle(msg, wp, lp); }, msg == WM_CREATE ? -1 : 0);
+LRESULT CProjectView::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) hwnd_ = w;
+    return Handle(msg, wp, lp);
 }
 
 LRESULT CProjectView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
