@@ -4,12 +4,12 @@
 # does not decide. Usage: bench/run.sh [ROUNDS] [SCENARIO...]
 #   scenarios: http1 (1 GiB, one connection), throttled (200 MiB at 20 MiB/s per
 #   connection, 8 connections), seg4 (1 GiB, 4 connections), ftp (200 MiB download),
-#   upload (200 MiB FTP upload). Default: all.
+#   upload (200 MiB FTP upload), https (1 GiB over TLS, one connection). Default: all.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 export KESTRUNE_ROOT="$ROOT"
 ROUNDS="${1:-3}"; shift || true
-SCENARIOS="${*:-http1 throttled seg4 ftp upload}"
+SCENARIOS="${*:-http1 throttled seg4 ftp upload https}"
 cmake --preset release >/dev/null && cmake --build --preset release --target kestrune-cli >/dev/null || exit 1
 source "$ROOT/tests/integration/common.bash"
 SHM="$(mktemp -d /dev/shm/kestrune-bench.XXXXXX)"
@@ -26,6 +26,10 @@ ln "$SHM/www/mid.bin" "$SHM/ftp/pub/mid.bin" 2>/dev/null || cp "$SHM/www/mid.bin
 start_nginx "$SHM/www" 'location /slow/ { alias '"$SHM"'/www/; limit_rate 20m; }'
 start_vsftpd "$SHM/ftp"
 H="http://127.0.0.1:$NGINX_PORT"
+source "$ROOT/tests/integration/tls_pki.bash"
+make_test_pki "$KI_WORK/pki" >/dev/null && start_tls_nginx "$SHM/www" "$KI_WORK/pki" || exit 1
+S="https://127.0.0.1:$TLS_PORT"
+CA="$KI_WORK/pki/ca.pem"
 F="ftp://127.0.0.1:$FTP_PORT"
 
 # measure SCENARIO TOOL EXPECTED_FILE OUTPUT_FILE CMD... : one timed run, checked for bytes.
@@ -64,6 +68,10 @@ tools_of() {
       upload)
         echo "kestrune|$SHM/www/mid.bin|$SHM/ftp/upload/mid.bin|$CLI --home $SHM/home upload --overwrite $F/upload/ $SHM/www/mid.bin"
         echo "curl|$SHM/www/mid.bin|$SHM/ftp/upload/mid.bin|curl -s -T $SHM/www/mid.bin $F/upload/mid.bin" ;;
+      https)
+        echo "kestrune|$SHM/www/big.bin|$SHM/out/big.bin|$CLI --home $SHM/home get --quiet --segments 0 --ca-file $CA --dir $SHM/out $S/big.bin"
+        echo "curl|$SHM/www/big.bin|$SHM/out/big.bin|curl -s --cacert $CA -o $SHM/out/big.bin $S/big.bin"
+        echo "aria2c|$SHM/www/big.bin|$SHM/out/big.bin|$ARIA --ca-certificate=$CA $S/big.bin" ;;
     esac
 }
 
@@ -96,7 +104,8 @@ for line in open(sys.argv[1]):
     scen, tool, wall, user, sys_, rss, ok = p[:7]
     rows[(scen, tool)].append((float(wall), float(user) + float(sys_), int(rss)))
     if ok != "ok": bad[(scen, tool)] += 1
-ref = {"http1": "curl", "throttled": "aria2c", "seg4": "aria2c", "ftp": "curl", "upload": "curl"}
+ref = {"http1": "curl", "throttled": "aria2c", "seg4": "aria2c", "ftp": "curl", "upload": "curl",
+       "https": "curl"}
 print("\n%-10s %-11s %8s %8s %9s %10s %s" % ("scenario", "tool", "wall s", "cpu s", "rss MiB", "vs " , "bad"))
 for scen in dict.fromkeys(k[0] for k in rows):
     r = ref.get(scen)

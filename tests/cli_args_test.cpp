@@ -78,6 +78,37 @@ TEST(CliArgs, OtherCommands) {
     EXPECT_TRUE(Parse({"run", "--home", "/x"}).error.empty());
 }
 
+TEST(CliArgs, TrustOptionsBelongToTheCommandsThatTransfer) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+        std::string caFile;
+        bool insecure;
+    } cases[] = {
+        {{"get", "--ca-file", "ca.pem", "https://h/a"}, true, "ca.pem", false},
+        {{"get", "https://h/a", "--insecure"}, true, "", true},
+        {{"get", "--insecure", "--ca-file", "x", "https://h/a"}, true, "x", true},
+        {{"run", "--ca-file", "/etc/ca.pem"}, true, "/etc/ca.pem", false},
+        {{"run", "--insecure"}, true, "", true},
+        {{"get", "https://h/a", "--ca-file"}, false, "", false},
+        {{"list", "--insecure"}, false, "", false},
+        {{"upload", "--ca-file", "c", "ftp://h/", "f"}, false, "", false},
+        {{"config", "--insecure", "TLS", "verify"}, false, "", false},
+    };
+    for (const Case& c : cases) {
+        CliArgs a = ParseCliArgs(c.args);
+        const std::string what = ::testing::PrintToString(c.args);
+        EXPECT_EQ(a.error.empty(), c.ok) << what << ": " << a.error;
+        if (!c.ok) continue;
+        EXPECT_EQ(a.caFile, c.caFile) << what;
+        EXPECT_EQ(a.insecure, c.insecure) << what;
+    }
+    // The URL after a valued option is still the URL.
+    EXPECT_EQ(Parse({"get", "--ca-file", "ca.pem", "https://h/a"}).urls,
+              std::vector<std::string>{"https://h/a"});
+    EXPECT_NE(UsageText(Command::Get).find("--ca-file"), std::string::npos);
+}
+
 TEST(CliArgs, HelpAndVersion) {
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_TRUE(Parse({"-V"}).version);

@@ -88,8 +88,8 @@ TEST_F(DownloadWorkerTest, SeriesAlreadyDoneFetchesNothing) {
     EXPECT_EQ(Last(), StatusEvent::Completed);
 }
 
-TEST_F(DownloadWorkerTest, HttpsIsInvalidWithoutRetry) {
-    project.settings.url = "https://host/a.zip";
+TEST_F(DownloadWorkerTest, GopherIsInvalidWithoutRetry) {
+    project.settings.url = "gopher://host/a.zip";
     Run();
     EXPECT_EQ(Last(), StatusEvent::InvalidUrl);
     EXPECT_EQ(project.result, ResultInvalidUrl);

@@ -192,6 +192,34 @@ TEST(Settings, PathDefaultsAndPublish) {
     EXPECT_EQ(rt.ProgramFolder(), dir.path());
 }
 
+TEST(Settings, TlsTrustReachesTheWorkers) {
+    ks::test::TempDir dir;
+    const std::string abs = ks::plat::JoinPath(dir.path(), "abs.pem");
+    struct Case {
+        std::string ini;
+        bool verify;
+        std::string caFile;  // as the workers get it
+    } cases[] = {
+        {"", true, ""},
+        {"[TLS]\nverify=no\n", false, ""},
+        {"[TLS]\nverify=YES please\ncafile=ca.pem\n", true, dir.File("ca.pem")},
+        {"[TLS]\ncafile=" + abs + "\n", true, abs},
+    };
+    for (const Case& c : cases) {
+        Settings s = Settings::Load(WriteIni(dir, c.ini), dir.path());
+        s.Publish();
+        const ks::plat::TlsTrust t = ks::GlobalRuntime().Tls();
+        EXPECT_EQ(t.verify, c.verify) << c.ini;
+        EXPECT_EQ(t.caFile, c.caFile) << c.ini;
+    }
+    Settings s = Settings::Load(WriteIni(dir, ""), dir.path());
+    EXPECT_EQ(s.Get("TLS", "verify"), "yes") << "verification is on unless turned off";
+    EXPECT_TRUE(s.Set("TLS", "cafile", "roots.pem"));
+    s.Publish();
+    EXPECT_EQ(ks::GlobalRuntime().Tls().caFile, dir.File("roots.pem"));
+    ks::GlobalRuntime().SetTls({});
+}
+
 TEST(Settings, SaveKeepsSectionsItDoesNotOwn) {
     ks::test::TempDir dir;
     std::string ini = WriteIni(dir, "[Search]\r\nmaxthread=7\r\n[Other Modem]\r\nn1=123\r\n");

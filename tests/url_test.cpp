@@ -80,7 +80,8 @@ TEST(Url, MatchesFileTypes) {
     const std::pair<const char*, bool> cases[] = {
         {"http://h/a/file.ZIP?x=1", true}, {"http://h/song.mp3", true}, {"ftp://h/setup.exe", true},
         {"http://h/page.html", false}, {"http://h/a.html#b.zip", false}, {"ftp://h/a.txt#.zip", true},
-        {"https://h/a.zip", false}, {"news:a.zip", false}, {"http://h/zip", false},
+        {"https://h/a.zip", true}, {"https://h/a.html#b.zip", false},
+        {"news:a.zip", false}, {"http://h/zip", false}, {"gopher://h/a.zip", false},
     };
     // clang-format on
     for (const auto& [url, want] : cases) EXPECT_EQ(MatchesFileTypes(url, types), want) << url;

@@ -177,6 +177,16 @@ void Settings::Publish() const {
     rt.SetCaptureFileTypes(captureFileTypes);
     rt.SetProgramFolder(programFolder);
     rt.SetProxy(ProxyFromProfile(connection, installKey));
+    rt.SetTls(TlsTrustFor(tls, programFolder));
+}
+
+plat::TlsTrust TlsTrustFor(const Settings::Tls& tls, const std::string& programFolder) {
+    plat::TlsTrust t;
+    t.verify = tls.verify;
+    if (!tls.caFile.empty())
+        t.caFile = plat::IsAbsolutePath(tls.caFile) ? tls.caFile
+                                                    : plat::JoinPath(programFolder, tls.caFile);
+    return t;
 }
 
 }  // namespace ks

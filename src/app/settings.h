@@ -34,6 +34,7 @@
 #include "app/ini_store.h"
 #include "connection/dialup.h"
 #include "connection/scheduler.h"
+#include "platform/tls.h"
 
 namespace ks {
 
@@ -111,6 +112,11 @@ struct Settings {
         std::int32_t timeout = 180;  // "timeout": socket time-out in seconds
     } limits;
 
+    struct Tls {
+        bool verify = true;  // "verify": "no" turns certificate checks off
+        std::string caFile;  // "cafile": extra trusted roots (PEM), P-relative or absolute
+    } tls;
+
     // "File Types": "total" and "type%d", dots stripped. A missing "total"
     // gives (and writes) DefaultCaptureFileTypes(); "0" gives an empty list.
     std::vector<std::string> captureFileTypes;
@@ -178,9 +184,13 @@ struct Settings {
 
     // Hands the values workers read (retry wait, time-out, keep-alive
     // interval, external program, capture list, program folder, the current
-    // connection's proxies) to GlobalRuntime(). Call after Load and after
-    // every change of those; the next transfer started uses them.
+    // connection's proxies, TLS trust) to GlobalRuntime(). Call after Load and
+    // after every change of those; the next transfer started uses them.
     void Publish() const;
 };
+
+// The trust the TLS layer applies: a relative "cafile" names a file in the
+// program folder.
+plat::TlsTrust TlsTrustFor(const Settings::Tls& tls, const std::string& programFolder);
 
 }  // namespace ks

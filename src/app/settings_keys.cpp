@@ -56,6 +56,7 @@ constexpr const char* kLim = "Limits";
 constexpr const char* kUrl = "URL List";
 constexpr const char* kDial = "Dial Up";
 constexpr const char* kSch = "Scheduler";
+constexpr const char* kTls = "TLS";
 
 const KeySpec<Settings> kSettingKeys[] = {
     KS_KEY_FN(Settings, kDl, "Folder", String, "", download.folder, DefaultFolder),
@@ -80,6 +81,9 @@ const KeySpec<Settings> kSettingKeys[] = {
     KS_SET(kLim, "maxfiles", Int, "3", limits.maxFiles),
     KS_SET(kLim, "wait", Int, "10", limits.wait),
     KS_SET(kLim, "timeout", Int, "180", limits.timeout),
+
+    KS_SET(kTls, "verify", Flag, "yes", tls.verify),
+    KS_SET(kTls, "cafile", String, "", tls.caFile),
 
     KS_SET(kUrl, "use", Int, "0", urlList.use),
     KS_SET(kUrl, "minute", Int, "1", urlList.minute),

@@ -30,6 +30,8 @@ std::optional<std::string> CommandLineUrl(std::string_view text) {
     std::size_t hostStart = 0;
     if (StartsWithNoCase(url, "http://"))
         hostStart = 7;
+    else if (StartsWithNoCase(url, "https://"))
+        hostStart = 8;
     else if (StartsWithNoCase(url, "ftp://"))
         hostStart = 6;
     else

@@ -13,8 +13,8 @@ namespace ks {
 // The text without blanks (spaces, tabs, line ends) at either end.
 std::string TrimBlanks(std::string_view text);
 
-// The URL a command line carries, trimmed, when it is an http or ftp URL with
-// a host; nothing for anything else (https, a file name, a bare host name).
+// The URL a command line carries, trimmed, when it is an http, https or ftp
+// URL with a host; nothing for anything else (a file name, a bare host name).
 std::optional<std::string> CommandLineUrl(std::string_view text);
 
 // "Kestrune (%.2fkb/s), %d of %d item" (or "items" from two rows on).

@@ -54,6 +54,7 @@ void CProject::ResetRuntime() {
     parentProject = nullptr;
     servedSegment = nullptr;
     cookieText.clear();
+    cookieSecure = false;
     cancelViaConnection = true;
     imageBase = 4;
     rate = 0.001;
@@ -147,6 +148,16 @@ bool CProject::ReplaceMirrorsIf(const std::vector<std::string>& seen,
     if (mirrors_ != seen) return false;
     mirrors_ = std::move(next);
     return true;
+}
+
+std::string CProject::FailureText() const {
+    std::lock_guard<std::mutex> g(mu);
+    return failureText_;
+}
+
+void CProject::SetFailureText(std::string text) {
+    std::lock_guard<std::mutex> g(mu);
+    failureText_ = std::move(text);
 }
 
 void CProject::SetConnection(Cancellable* c) {

@@ -41,6 +41,10 @@ enum ResultCode : std::int32_t {
     // The local file could not be opened or written: the project ends as an
     // error instead of counting as done.
     ResultFileError = -7,
+    // The TLS handshake failed or the server's certificate is not trusted: a
+    // bad certificate does not heal by retrying, so the project ends as an
+    // error. (A connection lost during the handshake is ResultNetwork.)
+    ResultTlsFailure = -8,
 };
 
 // Something a stop request can interrupt: an HTTP connection's socket or the
@@ -112,6 +116,10 @@ class CProject {
     // Replaces the list only if it still is `seen` (the ping order must not
     // undo an edit made while the pings ran).
     bool ReplaceMirrorsIf(const std::vector<std::string>& seen, std::vector<std::string> next);
+    // Why the last attempt failed, in words for the user (for example a
+    // certificate's fault); empty when the result code says it all.
+    std::string FailureText() const;
+    void SetFailureText(std::string text);
     // A search's status lines: engines finished, then engines still running.
     // The Search dialog reads them while the worker replaces them.
     std::string SearchStatus() const;
@@ -159,8 +167,9 @@ class CProject {
     std::atomic<bool> noMoreSegments{false};
     std::atomic<bool> cookiePending{false};
     std::atomic<bool> resumable{false};
-    std::string cookieText;  // worker-owned
-    std::string cookieHost;  // worker-owned: the host cookieText came from
+    std::string cookieText;     // worker-owned
+    std::string cookieHost;     // worker-owned: the host cookieText came from
+    bool cookieSecure = false;  // worker-owned: cookieText came over https
     std::atomic<std::int32_t> result{0};
     // Failed attempts after which the worker gives up with "Error"; 0: never.
     std::atomic<std::int32_t> attemptLimit{0};
@@ -191,6 +200,7 @@ class CProject {
     static void DeleteSearchResults(const ProjectSettings& s);
 
     std::string currentUrl_;
+    std::string failureText_;
     std::vector<std::string> mirrors_;
     std::vector<std::string> rejectedMirrors_;
     std::string searchFinished_, searchRunning_;

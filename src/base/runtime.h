@@ -10,6 +10,7 @@
 
 #include "base/atom.h"
 #include "base/proxy_settings.h"
+#include "platform/tls.h"
 
 namespace ks {
 
@@ -33,6 +34,8 @@ class Runtime {
     void SetProxy(ProxySettings p) { Store(proxy_, std::move(p)); }
     ExternalProgram External() const { return Locked(external_); }
     void SetExternal(ExternalProgram e) { Store(external_, std::move(e)); }
+    plat::TlsTrust Tls() const { return Locked(tls_); }
+    void SetTls(plat::TlsTrust t) { Store(tls_, std::move(t)); }
     std::vector<std::string> CaptureFileTypes() const { return Locked(fileTypes_); }
     void SetCaptureFileTypes(std::vector<std::string> t) { Store(fileTypes_, std::move(t)); }
 
@@ -54,6 +57,7 @@ class Runtime {
     ProxySettings proxy_;
     ExternalProgram external_;
     std::vector<std::string> fileTypes_;
+    plat::TlsTrust tls_;
 };
 
 // The one instance of the process.

@@ -19,7 +19,7 @@ bool ParseInt(const std::string& s, std::int32_t& out, std::int32_t min) {
 bool TakesValue(const std::string& opt) {
     return opt == "--dir" || opt == "--segments" || opt == "--retries" || opt == "--user" ||
            opt == "--password" || opt == "--home" || opt == "--category" || opt == "--method" ||
-           opt == "--mirror" || opt == "--types";
+           opt == "--mirror" || opt == "--types" || opt == "--ca-file";
 }
 
 // Whether a non-option argument is still to come after index i.
@@ -76,6 +76,10 @@ struct Parser {
         const Command c = r.command;
         if (opt == "--help" || opt == "-h") return r.help = true;
         if (opt == "--home") return Value(opt, r.home);
+        if (c == Command::Get || c == Command::Run) {
+            if (opt == "--ca-file") return Value(opt, r.caFile);
+            if (opt == "--insecure") return r.insecure = true;
+        }
         if (c == Command::Get && opt == "--mirror") {
             std::string m;
             return Value(opt, m) && (r.mirrors.push_back(m), true);

@@ -40,6 +40,10 @@ struct CliArgs {
     std::optional<std::int32_t> retries;   // --retries N (0: no limit)
     bool quiet = false;                    // --quiet / -q
 
+    // get, run: trust for https
+    std::string caFile;     // --ca-file FILE: extra trusted roots (PEM)
+    bool insecure = false;  // --insecure: no certificate checks
+
     // get, add: the URLs; upload: the FTP URL; grab: the list file or page
     std::vector<std::string> urls;
     std::vector<std::string> mirrors;  // get: --mirror URL, repeatable

@@ -4,6 +4,7 @@
 
 #include "app/paths.h"
 #include "app/registry_values.h"
+#include "base/runtime.h"
 #include "base/worker_threads.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -19,6 +20,26 @@ namespace ks::cli {
 std::string AbsolutePath(const std::string& path) {
     if (path.empty()) return plat::CurrentDir();
     return plat::IsAbsolutePath(path) ? path : plat::JoinPath(plat::CurrentDir(), path);
+}
+
+bool ApplyTrustOptions(const Settings& settings, const std::string& caFile, bool insecure,
+                       bool quiet) {
+    plat::TlsTrust trust = TlsTrustFor(settings.tls, settings.programFolder);
+    if (!caFile.empty()) {
+        trust.caFile = AbsolutePath(caFile);
+        if (!plat::FileExists(trust.caFile)) {
+            Complain("no such CA file: " + caFile);
+            return false;
+        }
+    }
+    if (insecure) trust.verify = false;
+    // Off is a choice the user must keep seeing, wherever it came from.
+    if (!trust.verify && !quiet)
+        Complain(
+            "warning: https certificates are not checked; anyone on the way can read "
+            "and change the download");
+    GlobalRuntime().SetTls(trust);
+    return true;
 }
 
 void Complain(const std::string& msg) {

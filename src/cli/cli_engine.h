@@ -51,6 +51,12 @@ void Complain(const std::string& msg);
 // Engine::Open for a command: false, with the reason told, when it fails.
 bool OpenEngine(Engine& e, const std::string& homeOption);
 
+// The https trust of this command: the "TLS" settings, then --ca-file and
+// --insecure. Tells once on stderr when certificates go unchecked; false
+// (told) when the CA file does not exist.
+bool ApplyTrustOptions(const Settings& settings, const std::string& caFile, bool insecure,
+                       bool quiet);
+
 // path made absolute against the current folder.
 std::string AbsolutePath(const std::string& path);
 

@@ -6,7 +6,7 @@ std::string UsageText(Command c) {
     switch (c) {
         case Command::Get:
             return "usage: kestrune-cli [--home DIR] get [OPTIONS] URL\n"
-                   "Downloads URL (http or ftp) as a project of the job list, resuming a\n"
+                   "Downloads URL (http, https or ftp) as a project of the job list, resuming a\n"
                    "project with the same URL and folder.\n"
                    "  --dir DIR          download folder (default: the current folder)\n"
                    "  --segments N       simultaneous file segments (default: \"acceleration\")\n"
@@ -16,6 +16,8 @@ std::string UsageText(Command c) {
                    "  --retries N        give up after N failed attempts (0: never; default)\n"
                    "  --mirror URL       another source of the same file, for segments\n"
                    "                     (repeatable; kept in the project's mirror list)\n"
+                   "  --ca-file FILE     also trust the CA certificates in FILE (PEM) for https\n"
+                   "  --insecure         do not check https certificates (not recommended)\n"
                    "  -q, --quiet        no progress line and no messages\n"
                    "Exit status: 0 completed, 1 error, 2 invalid URL, 64 usage, 130 interrupted\n"
                    "(an interrupted download is paused and saved; run the same command to\n"
@@ -40,9 +42,10 @@ std::string UsageText(Command c) {
                    "Prints one line per project: Base URL, Size, From, To, Status, Rate,\n"
                    "Time left and Filename, separated by tabs.\n";
         case Command::Run:
-            return "usage: kestrune-cli [--home DIR] run\n"
+            return "usage: kestrune-cli [--home DIR] run [--ca-file FILE] [--insecure]\n"
                    "Starts every download, URL list and upload project and runs the queue\n"
                    "(\"limit\", \"maxfiles\", \"wait\") until nothing is running or queued.\n"
+                   "  --ca-file FILE, --insecure   https trust, as for get\n"
                    "Exit status: 0, or 1 when a project ended with an error, 130 interrupted.\n";
         case Command::Config:
             return "usage: kestrune-cli [--home DIR] config SECTION KEY [VALUE]\n"

@@ -15,7 +15,7 @@ int RunAdd(const CliArgs& a) {
     if (!OpenEngine(e, a.home)) return kExitError;
     int status = kExitOk;
     for (const std::string& url : a.urls) {
-        // Only http and ftp URLs enter from a command line.
+        // Only http(s) and ftp URLs enter from a command line.
         if (!IsHttpOrFtpUrl(url)) {
             Complain("Invalid URL: " + url);
             status = kExitInvalidUrl;
@@ -48,6 +48,7 @@ int RunList(const CliArgs& a) {
 int RunQueue(const CliArgs& a) {
     Engine e;
     if (!OpenEngine(e, a.home)) return kExitError;
+    if (!ApplyTrustOptions(e.settings, a.caFile, a.insecure, false)) return kExitUsage;
     InstallInterruptHandler();
     ProjectQueue& q = *e.queue;
     q.StartAllOfKind(ProjectKind::Download, true);

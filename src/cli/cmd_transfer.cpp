@@ -43,6 +43,8 @@ int StartAndWait(Engine& e, std::size_t row, bool quiet) {
     }
     const std::string status = last ? last->columns[ColStatus] : std::string();
     if (!quiet) std::fprintf(stderr, "%s\n", status.c_str());
+    const std::string reason = p->FailureText();
+    if (!quiet && ExitForStatus(status) != kExitOk && !reason.empty()) Complain(reason);
     return ExitForStatus(status);
 }
 
@@ -76,6 +78,7 @@ int ExitForStatus(const std::string& status) {
 int RunGet(const CliArgs& a) {
     Engine e;
     if (!OpenEngine(e, a.home)) return kExitError;
+    if (!ApplyTrustOptions(e.settings, a.caFile, a.insecure, a.quiet)) return kExitUsage;
     InstallInterruptHandler();
     const std::string folder = a.dir.empty() ? plat::CurrentDir() : AbsolutePath(a.dir);
     if (!plat::MakeDirs(folder)) {

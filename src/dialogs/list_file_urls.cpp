@@ -14,8 +14,7 @@ std::vector<std::string> ExtractListUrls(std::string_view text) {
         std::string_view token = text.substr(pos, end - pos);
         if (!token.empty()) {
             UrlParts parts;
-            if (SplitUrl(token, parts) &&
-                (parts.service == UrlService::Http || parts.service == UrlService::Ftp))
+            if (SplitUrl(token, parts) && IsHttpOrFtpService(parts.service))
                 urls.emplace_back(token);
         }
         pos = end + 1;

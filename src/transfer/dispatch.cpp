@@ -8,13 +8,13 @@
 namespace ks {
 
 // The scheme tests look anywhere in the text and http comes first, so
-// "ftp://host/http://x" goes to the HTTP client and "https://" to neither.
+// "ftp://host/http://x" goes to the HTTP client; https goes there too.
 int DispatchUrl(CProject& project, const std::string& url) {
     project.requestedUrl = url;
     std::string lower(url);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    if (lower.find("http://") != std::string::npos) {
+    if (lower.find("http://") != std::string::npos || lower.find("https://") != std::string::npos) {
         project.cancelViaConnection.store(true);
         return HttpDownload(project, url.substr(0, url.find('#')));
     }

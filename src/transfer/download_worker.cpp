@@ -18,10 +18,10 @@
 namespace ks {
 namespace {
 
-// Failures that a retry cannot mend: the server refused the request, or the
-// local file cannot be written.
+// Failures that a retry cannot mend: the server refused the request, its
+// certificate is not trusted, or the local file cannot be written.
 bool IsFinal(std::int32_t r) {
-    return r == ResultHttpClientError || r == ResultFileError;
+    return r == ResultHttpClientError || r == ResultFileError || r == ResultTlsFailure;
 }
 
 std::mutex& HooksMu() {

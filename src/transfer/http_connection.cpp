@@ -51,7 +51,8 @@ struct CHttpConnection::Download {
     Clock::time_point lastNotify = Clock::now();
 };
 
-CHttpConnection::CHttpConnection() : timeoutMs(GlobalRuntime().TimeoutMs()) {}
+CHttpConnection::CHttpConnection()
+    : timeoutMs(GlobalRuntime().TimeoutMs()), trust(GlobalRuntime().Tls()) {}
 
 CHttpConnection::~CHttpConnection() = default;
 
@@ -82,7 +83,9 @@ int CHttpConnection::SendAndReceive(const std::string& request) {
         return 0;
     }
     connected = true;
-    if (!socket_.SendAll(request)) {
+    if (!tunnelTarget_.empty() && !OpenTunnel()) return 0;
+    if (secure && !StartTls()) return 0;
+    if (!(tls_ ? tls_->SendAll(request) : socket_.SendAll(request))) {
         if (downloadMode) SetResult(ResultNetwork);
         return 0;
     }
@@ -97,7 +100,7 @@ int CHttpConnection::ReceiveToFile() {
     Download d(p);
     std::unique_ptr<char[]> buf(new char[kDownloadBlock]);
     while (!p.stopRequested) {
-        std::int64_t n = socket_.Recv(buf.get(), kDownloadBlock);
+        std::int64_t n = Receive(buf.get(), kDownloadBlock);
         if (n <= 0) {
             OnEnd(d, n == 0);
             break;
@@ -298,7 +301,7 @@ int CHttpConnection::ReceivePage() {
     const std::size_t readLimit = pageLimit + kPageHeaderRoom;
     for (;;) {
         if (owner && owner->stopRequested) break;
-        std::int64_t n = socket_.Recv(buf.get(), kPageBlock);
+        std::int64_t n = Receive(buf.get(), kPageBlock);
         if (n == 0) break;
         if (n < 0) {
             if (owner && owner->stopRequested) break;
@@ -363,7 +366,8 @@ bool UsesHttpProxy(const ProxySettings& proxy) {
 }
 
 std::string BuildRequest(const HttpRequestInput& in) {
-    const bool proxy = UsesHttpProxy(in.proxy);
+    // https through a proxy travels in a tunnel: the server sees a plain request.
+    const bool proxy = UsesHttpProxy(in.proxy) && in.parts.service != UrlService::Https;
     const std::string path = in.parts.path.empty() ? "/" : in.parts.path;
     std::string r = "GET " + (proxy ? in.url : path) + " HTTP/1.1\r\n";
     if (Lower(path).find("/get/") == std::string::npos) {

@@ -13,6 +13,7 @@
 #include "base/project.h"
 #include "base/proxy_settings.h"
 #include "platform/socket.h"
+#include "platform/tls.h"
 #include "transfer/http_headers.h"
 #include "transfer/url.h"
 
@@ -43,6 +44,15 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     // download mode; optional in page mode (a stop then comes through Cancel).
     CProject* owner = nullptr;
     std::int64_t timeoutMs;  // each blocking step; from the "timeout" setting
+    // https: TLS over the connection, the certificate checked against tlsHost
+    // (the URL's host, which is not the proxy's).
+    bool secure = false;
+    std::string tlsHost;
+    plat::TlsTrust trust;  // from the "TLS" settings
+
+    // Where the request goes: the URL's server, or the HTTP proxy when one is
+    // in use; https takes TLS either way.
+    void SetTarget(const UrlParts& parts, const ProxySettings& proxy);
 
     // Returns 1 or 0; the reason is in `result` (and the owner's result).
     int SendAndReceive(const std::string& request);
@@ -57,9 +67,14 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     bool pageTruncated = false;
     bool connected = false;
     std::int32_t result = ResultOk;
+    // Why TLS failed ("unknown issuer", ...); empty otherwise.
+    std::string failureText;
 
   private:
     struct Download;
+    bool OpenTunnel();
+    bool StartTls();
+    std::int64_t Receive(void* buf, std::size_t len);
     int ReceiveToFile();
     int ReceivePage();
     bool OnHeaderBytes(Download& d, char* data, std::size_t len);
@@ -72,6 +87,8 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     void Fail(Download& d, std::int32_t r);
 
     plat::Socket socket_;
+    std::unique_ptr<plat::TlsStream> tls_;
+    std::string tunnelTarget_;  // "host:port" to CONNECT to through the proxy
 };
 
 std::string Base64Encode(std::string_view bytes);

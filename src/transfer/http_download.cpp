@@ -26,16 +26,19 @@ bool SameHost(const std::string& a, const std::string& b) {
 }
 
 // Cookies go out once, with the next request, and only to the host that set
-// them; a redirect to another host drops them.
-void TakePendingCookies(CProject& project, const std::string& host, HttpRequestInput& in) {
+// them; a redirect to another host drops them, and cookies set over https
+// never travel in clear text.
+void TakePendingCookies(CProject& project, const UrlParts& to, HttpRequestInput& in) {
     if (!project.cookiePending) return;
-    if (SameHost(project.cookieHost, host)) {
+    const bool leaksSecure = project.cookieSecure && to.service != UrlService::Https;
+    if (SameHost(project.cookieHost, to.host) && !leaksSecure) {
         in.sendCookie = true;
         in.cookieText = project.cookieText;
     }
     project.cookiePending = false;
     project.cookieText.clear();
     project.cookieHost.clear();
+    project.cookieSecure = false;
 }
 
 }  // namespace
@@ -82,14 +85,8 @@ int HttpDownload(CProject& project, const std::string& url) {
         if (segmented && total == 0) in.rangeEnd = in.offset + kFirstRequestBytes;
     }
     in.proxy = GlobalRuntime().Proxy();
-    TakePendingCookies(project, parts.host, in);
-    if (UsesHttpProxy(in.proxy)) {
-        conn.host = in.proxy.httpProxyServer;
-        conn.port = in.proxy.httpProxyPort;
-    } else {
-        conn.host = parts.host;
-        conn.port = parts.port;
-    }
+    TakePendingCookies(project, parts, in);
+    conn.SetTarget(parts, in.proxy);
     const std::string request = BuildRequest(in);
 
     conn.owner = &project;
@@ -98,6 +95,7 @@ int HttpDownload(CProject& project, const std::string& url) {
         project.SetConnection(nullptr);
         return 1;
     }
+    project.SetFailureText({});
     const int ok = conn.SendAndReceive(request);
     project.SetConnection(nullptr);
 
@@ -106,6 +104,7 @@ int HttpDownload(CProject& project, const std::string& url) {
     if (conn.cookieFlag) {
         project.cookieText = conn.cookieText;
         project.cookieHost = parts.host;
+        project.cookieSecure = parts.service == UrlService::Https;
     }
     return ok;
 }

@@ -69,9 +69,9 @@ std::string SequenceUrl(std::string_view left, std::int64_t number, std::int32_t
 
 bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& fileTypes) {
     UrlParts parts = SplitUrl(url);
-    if (parts.service != UrlService::Ftp && parts.service != UrlService::Http) return false;
+    if (!IsHttpOrFtpService(parts.service)) return false;
     std::string_view path = parts.path;
-    if (parts.service == UrlService::Http) path = path.substr(0, path.find('#'));
+    if (parts.service != UrlService::Ftp) path = path.substr(0, path.find('#'));
     std::size_t dot = path.rfind('.');
     std::string ext = AsciiLower(dot == std::string_view::npos ? path : path.substr(dot));
     for (const std::string& type : fileTypes) {
@@ -84,9 +84,12 @@ bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& file
     return false;
 }
 
+bool IsHttpOrFtpService(UrlService s) {
+    return s == UrlService::Ftp || s == UrlService::Http || s == UrlService::Https;
+}
+
 bool IsHttpOrFtpUrl(std::string_view url) {
-    UrlService s = SplitUrl(url).service;
-    return s == UrlService::Ftp || s == UrlService::Http;
+    return IsHttpOrFtpService(SplitUrl(url).service);
 }
 
 std::string ResolveLocation(std::string_view requested, std::string_view target) {

@@ -41,7 +41,9 @@ std::string PercentDecode(std::string_view text, bool enabled = true);
 std::string SequenceUrl(std::string_view left, std::int64_t number, std::int32_t digits,
                         std::string_view right);
 bool MatchesFileTypes(std::string_view url, const std::vector<std::string>& fileTypes);
+// The schemes the program downloads: http, https and ftp.
 bool IsHttpOrFtpUrl(std::string_view url);
+bool IsHttpOrFtpService(UrlService s);
 std::string ResolveLocation(std::string_view requested, std::string_view target);
 
 // Local file names. The name is made safe for the file system: it never

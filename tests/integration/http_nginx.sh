@@ -33,7 +33,7 @@ run_cli 0 "resume after SIGKILL" "${K[@]}" get --quiet --dir "$W/down" "$H/large
 check "file after SIGKILL and restart is byte-identical" same_file "$W/www/large.bin" "$W/down/large.bin"
 
 run_cli 1 "404 ends with Error, no retry" "${K[@]}" get --quiet --dir "$W/down" "$H/missing.bin"
-run_cli 2 "https is an invalid URL" "${K[@]}" get --quiet --dir "$W/down" "https://127.0.0.1:$NGINX_PORT/small.bin"
+run_cli 2 "gopher is an invalid URL" "${K[@]}" get --quiet --dir "$W/down" "gopher://127.0.0.1:$NGINX_PORT/small.bin"
 run_cli 64 "usage error" "${K[@]}" get
 run_cli 1 "connection refused with --retries 2 ends with Error" "${K[@]}" get --quiet --retries 2 --dir "$W/down" "http://127.0.0.1:1/x.bin"
 
