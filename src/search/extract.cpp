@@ -130,6 +130,7 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
     std::string_view token = FirstPiece(r, 0, "> \"'\r\n", n);
     if (token.empty() || token.size() > kMaxHitUrl) return {};
     std::string u(Trim(token, "\"' "));
+    if (u.empty()) return {};  // a token of quotes alone names nothing
     if (!IsAbsolute(AsciiLower(u))) {
         if (!u.empty() && u[0] == '/') {
             u = eng.base + u;
