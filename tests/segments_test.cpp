@@ -431,7 +431,7 @@ TEST_F(Segments, FirstSegmentsCutTheRestIntoEqualParts) {
         p.noMoreSegments = false;
         StartSegments(p, c.segments, nullptr, p.requestedUrl);
         std::vector<std::int64_t> got;
-        for (CProject* w : launched) got.push_back(w->servedSegment->start);
+        for (const ProjectPtr& w : launched) got.push_back(w->servedSegment->start);
         EXPECT_EQ(got, c.starts);
     }
 }
