@@ -85,10 +85,11 @@ TEST(MirrorLookup, SoughtNameAndCandidates) {
         "http://a/pub/My File.zip||My File||...desc http://d/my file.zip...||\n"
         "http://b/pub/my%20file.zip||encoded name||\n"
         "ftp://c/x/MY FILE.ZIP||||\n"
-        "https://e/my file.zip||other scheme||\n"
+        "https://e/my file.zip||served over TLS||\n"
         "http://f/my file.zip.html||page||\n";
     EXPECT_EQ(MirrorCandidates(hits, "my file.zip", {"zip"}),
-              (std::vector<std::string>{"http://a/pub/My File.zip", "ftp://c/x/MY FILE.ZIP"}));
+              (std::vector<std::string>{"http://a/pub/My File.zip", "ftp://c/x/MY FILE.ZIP",
+                                        "https://e/my file.zip"}));
     EXPECT_EQ(MirrorCandidates("http://a/x.iso||\n", "x.iso", {"zip"}), std::vector<std::string>{});
 }
 
