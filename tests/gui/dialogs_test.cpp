@@ -345,7 +345,7 @@ GUI_TEST(ListFileGivesHttpAndFtpUrlsFromLinesAndQuotedLinks) {
          "http://a/1.zip\nftp://b/2.zip\nhttp://c/3.zip\n"},
         {"<a href=\"http://h/x.zip\">x</a> <a href=\"news:z\">z</a><a href=\"ftp://f/y\">",
          "http://h/x.zip\nftp://f/y\n"},
-        {"https://secure/z.zip\nnot a url\n", ""},
+        {"https://secure/z.zip\nnot a url\ngopher://g/z.zip\n", "https://secure/z.zip\n"},
     };
     for (const auto& c : cases) {
         std::string in = home + "\\list.txt", out = home + "\\urls.txt";

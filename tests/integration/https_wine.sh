@@ -64,7 +64,7 @@ head -c 7000000 "$W/www/w.bin" > "$W/seg/w.bin"
 wcli get --quiet --segments 4 "${CA[@]}" --dir "Z:$W/seg" "https://127.0.0.1:$GOOD/w.bin"; rc=$?
 check "SChannel segmented resume exits 0 (got $rc)" test "$rc" -eq 0
 check "SChannel segmented resume is byte-identical" same_file "$W/www/w.bin" "$W/seg/w.bin"
-check "the resume asked from the partial length" grep -q "\"bytes=7000000-\"" "$LOG"
+check "the resume asked from the partial length" grep -qE "\"bytes=7000000-[0-9]*\"" "$LOG"
 
 bad() {  # NAME PORT REASON [OPTIONS]
     local name=$1 port=$2 reason=$3; shift 3
