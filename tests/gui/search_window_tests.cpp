@@ -70,7 +70,7 @@ GUI_TEST(new_search_from_the_window_shows_live_status_then_the_sites_found) {
         5000));
     ClickId(props, IDCANCEL);
 
-    CHECK(WaitUntil([&] { return ListText(list, 0, 1) == "Found 3 sites."; }, 20000));
+    CHECK(WaitUntil([&] { return ListText(list, 0, 1) == "Found 3 sites."; }, 60000));
     CHECK_EQ(ListText(list, 0, 4), std::string("Completed."));
     std::string history;
     ReadTextFile(home + "\\searchhistory.txt", history);
