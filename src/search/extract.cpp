@@ -88,7 +88,10 @@ std::string ScanRecord(std::string_view record, const ExtractContext& ctx,
         const std::size_t advance = cand.size();
         if (cand.size() <= kMaxHitUrl) {
             std::string u = UnwrapRedirect(StripTags(cand), ctx.types, ctx.stop);
-            if (IsAcceptedLink(ctx.types, u) && collected.find(u) == std::string::npos) {
+            // "||" separates a hit's fields, so an address holding it would
+            // split its own line.
+            if (IsAcceptedLink(ctx.types, u) && u.find("||") == std::string::npos &&
+                collected.find(u) == std::string::npos) {
                 return u + "||" +
                        ExtractTitleAndDescription(r, q + token.size(), ctx.engine->t1,
                                                   ctx.engine->t2) +
@@ -146,6 +149,7 @@ std::string NumberedLink(std::string_view record, const ExtractContext& ctx) {
     }
     u = UnwrapRedirect(std::move(u), ctx.types, ctx.stop);
     if (u.size() > kMaxHitUrl) return {};  // the base made it longer than any address
+    if (u.find("||") != std::string::npos) return {};  // would split the hit line
     return u + "||" + ExtractTitleAndDescription(r, n + token.size(), eng.t1, eng.t2) + "\n";
 }
 
