@@ -9,6 +9,7 @@
 
 #include "platform/files.h"
 #include "support/child_process.h"
+#include "support/cli_run.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"
 
@@ -23,10 +24,7 @@ namespace {
 class CliGrab : public ::testing::Test {
   protected:
     int Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home_.path()});
-        ks::test::ChildProcess child;
-        if (!child.Start(ks::test::HelperPath("kestrune-cli"), args)) return -1;
-        return child.Wait();
+        return ks::test::RunCliIn(home_.path(), std::move(args));
     }
     // The command with its standard error kept in `errors`.
     int CliKeepingErrors(const std::vector<std::string>& args, std::string& errors) {

@@ -10,6 +10,7 @@
 
 #include "platform/files.h"
 #include "support/child_process.h"
+#include "support/cli_run.h"
 #include "support/scripted_http_server.h"
 #include "support/temp_dir.h"
 
@@ -24,10 +25,7 @@ namespace {
 class CliMirror : public ::testing::Test {
   protected:
     int Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home_.path()});
-        ks::test::ChildProcess child;
-        if (!child.Start(ks::test::HelperPath("kestrune-cli"), args)) return -1;
-        return child.Wait();
+        return ks::test::RunCliIn(home_.path(), std::move(args));
     }
     void SetUp() override {
         ASSERT_EQ(Cli({"config", "Limits", "timeout", "5"}), 0);

@@ -11,6 +11,7 @@
 #include "app/ini_store.h"
 #include "platform/files.h"
 #include "support/child_process.h"
+#include "support/cli_run.h"
 #include "support/scripted_ftp_server.h"
 #include "support/temp_dir.h"
 
@@ -23,10 +24,7 @@ namespace {
 class CliProxy : public ::testing::Test {
   protected:
     int Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--home", home_.path()});
-        ks::test::ChildProcess child;
-        if (!child.Start(ks::test::HelperPath("kestrune-cli"), args)) return -1;
-        return child.Wait();
+        return ks::test::RunCliIn(home_.path(), std::move(args));
     }
     int Config(const std::string& key, const std::string& value) {
         return Cli({"config", "LAN Settings", key, value});
