@@ -3,16 +3,18 @@
 #include <set>
 
 #include "app/paths.h"
+#include "base/worker_threads.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "platform/clock.h"
-#include "base/worker_threads.h"
 #include "transfer/url.h"
 
 namespace ks::cli {
 int RunAdd(const CliArgs& a) {
     Engine e;
     if (!OpenEngine(e, a.home)) return kExitError;
+    if ((!a.caFile.empty() || a.insecure) && !RecordTrust(e, a.caFile, a.insecure))
+        return kExitUsage;
     int status = kExitOk;
     for (const std::string& url : a.urls) {
         // Only http(s) and ftp URLs enter from a command line.
