@@ -1,12 +1,15 @@
 // add, list, run and config: the job list and the settings from a terminal.
 #include <cstdio>
+#include <optional>
 #include <set>
 
 #include "app/paths.h"
+#include "base/outcome.h"
+#include "base/project.h"
+#include "base/worker_threads.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "platform/clock.h"
-#include "base/worker_threads.h"
 #include "transfer/url.h"
 
 namespace ks::cli {
@@ -37,6 +40,12 @@ int RunList(const CliArgs& a) {
         for (int c = 0; c < kRowColumns; ++c) {
             if (c) line += '\t';
             line += row.texts.columns[c];
+        }
+        if (a.longList) {
+            // How the last run ended, as its worker left it beside the project.
+            const std::optional<Outcome> o =
+                ReadOutcome(row.project->GetText(&ProjectSettings::projectFile));
+            line += '\t' + (o ? o->status : std::string()) + '\t' + (o ? o->why : std::string());
         }
         std::printf("%s\n", line.c_str());
     }
