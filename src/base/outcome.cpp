@@ -55,6 +55,15 @@ std::string OutcomePath(const std::string& projectFile) {
     return base + ".out";
 }
 
+std::string SkippedText(const std::vector<std::int64_t>& numbers) {
+    std::string text = "skipped";
+    for (std::int64_t n : numbers) {
+        text += ' ';
+        text += std::to_string(n);
+    }
+    return text;
+}
+
 bool SaveOutcome(CProject& p, StatusEvent finalEvent) {
     const char* status = TextOf(finalEvent);
     const std::string projectFile = p.GetText(&ProjectSettings::projectFile);
@@ -63,11 +72,7 @@ bool SaveOutcome(CProject& p, StatusEvent finalEvent) {
     if (!plat::FileExists(projectFile)) return false;
     const std::vector<std::int64_t> skipped = p.SkippedNumbers();
     std::string why;
-    if (!skipped.empty()) {
-        why = "skipped";
-        for (std::int64_t n : skipped) why += " " + std::to_string(n);
-        why += ": ";
-    }
+    if (!skipped.empty()) why = SkippedText(skipped) + ": ";
     if (finalEvent != StatusEvent::Completed || !skipped.empty()) why += p.FailureText();
     why = OneLine(why);
     const std::string text = std::string(status) + "\n" + why + "\n";

@@ -6,8 +6,10 @@
 // "Invalid URL") and the failure text, empty when nothing failed.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/status_event.h"
 
@@ -22,6 +24,9 @@ struct Outcome {
 
 // The outcome file of a project file ("...\12.kpr" -> "...\12.out").
 std::string OutcomePath(const std::string& projectFile);
+
+// "skipped 2 5": the numbers of a series that were passed over.
+std::string SkippedText(const std::vector<std::int64_t>& numbers);
 
 // Written by the worker at its end with its final event and the project's
 // failure text. Unchanged files are not written again.

@@ -51,7 +51,9 @@ std::string UsageText(Command c) {
                    "Starts every download, URL list and upload project and runs the queue\n"
                    "(\"limit\", \"maxfiles\", \"wait\") until nothing is running or queued.\n"
                    "  --ca-file FILE, --insecure   https trust, as for get\n"
-                   "Exit status: 0, or 1 when a project ended with an error, 130 interrupted.\n";
+                   "Prints each project it ran with how it ended and, after a failure, why.\n"
+                   "Exit status: 0, or 1 when a project ended with an error or a series\n"
+                   "skipped a number, 130 interrupted.\n";
         case Command::Config:
             return "usage: kestrune-cli [--home DIR] config SECTION KEY [VALUE]\n"
                    "Prints a setting of kestrune.ini, or sets it to VALUE.\n"

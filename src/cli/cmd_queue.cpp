@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <vector>
 
 #include "app/paths.h"
 #include "base/outcome.h"
@@ -94,8 +95,15 @@ int RunQueue(const CliArgs& a) {
     for (const RowSnapshot& row : q.Rows().Snapshot()) {
         if (!started.count(row.project)) continue;
         const std::string& st = row.texts.columns[ColStatus];
-        std::fprintf(stderr, "%s\t%s\n", row.texts.columns[ColBaseUrl].c_str(), st.c_str());
-        if (ExitForStatus(st) != kExitOk) status = kExitError;
+        // A failure says why; a series that passed over numbers says which.
+        const std::vector<std::int64_t> skipped = row.project->SkippedNumbers();
+        std::string why = row.project->FailureText();
+        if (!skipped.empty()) why = SkippedText(skipped) + (why.empty() ? "" : ": " + why);
+        const bool failed = ExitForStatus(st) != kExitOk || !skipped.empty();
+        if (!failed) why.clear();
+        std::fprintf(stderr, "%s\t%s%s%s\n", row.texts.columns[ColBaseUrl].c_str(), st.c_str(),
+                     why.empty() ? "" : "\t", why.c_str());
+        if (failed) status = kExitError;
     }
     return status;
 }

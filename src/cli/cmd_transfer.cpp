@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/outcome.h"
 #include "base/text.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
@@ -51,8 +52,7 @@ int StartAndWait(Engine& e, std::size_t row, bool quiet) {
     const std::string reason = p->FailureText();
     if (exit != kExitOk && (quiet || !reason.empty())) Complain(reason.empty() ? status : reason);
     if (!skipped.empty()) {
-        std::string line = "skipped";
-        for (std::int64_t n : skipped) line += " " + std::to_string(n);
+        const std::string line = SkippedText(skipped);
         // A run that ended well kept the reason of its last skip.
         Complain(exit == kExitOk && !reason.empty() ? line + ": " + reason : line);
         if (exit == kExitOk) exit = kExitError;
