@@ -192,17 +192,22 @@ std::string EnsureMirrorFile(CProject& p, const std::string& projectsDir) {
     return p.settings.mirrorFile;
 }
 
-// Temporaries of replacements a crash interrupted.
-void RemoveStaleTemporaries(const std::string& dir) {
+// Removes the temporaries of replacements a crash interrupted and returns the
+// project files, from one listing of the folder.
+std::vector<std::string> ProjectFileNames(const std::string& dir) {
     static const char* const kPatterns[] = {".kpr.tmp", ".cac.tmp", ".mir.tmp", ".lst.tmp"};
-    for (const std::string& name : plat::ListFiles(dir, "")) {
-        for (const char* pat : kPatterns) {
-            if (name.find(pat) != std::string::npos) {
-                plat::RemoveFile(plat::JoinPath(dir, name));
-                break;
-            }
+    std::vector<std::string> projects;
+    for (std::string& name : plat::ListFiles(dir, "")) {
+        bool stale = false;
+        for (const char* pat : kPatterns) stale = stale || name.find(pat) != std::string::npos;
+        if (stale) {
+            plat::RemoveFile(plat::JoinPath(dir, name));
+        } else if (name.size() > 4 &&
+                   AsciiLower(std::string_view(name).substr(name.size() - 4)) == ".kpr") {
+            projects.push_back(std::move(name));
         }
     }
+    return projects;
 }
 
 }  // namespace
@@ -331,8 +336,7 @@ std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFo
     std::vector<std::unique_ptr<CProject>> projects;
     std::string dir = ProjectsFolder(programFolder);
     if (!plat::MakeDirs(dir)) return projects;
-    RemoveStaleTemporaries(dir);
-    for (const std::string& name : plat::ListFiles(dir, ".kpr")) {
+    for (const std::string& name : ProjectFileNames(dir)) {
         std::string path = plat::JoinPath(dir, name);
         std::string text;
         if (!ReadBounded(path, kProjectFileMax, text)) continue;
