@@ -442,3 +442,42 @@ TEST(ProjectStore, OversizedFilesAreLeftUnread) {
     std::vector<std::string> none;
     EXPECT_FALSE(ReadUploadList(dir.File("missing.lst"), none));
 }
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(plat::ReadWholeFile(path, text)) << path;
+    return text;
+}
+
+}  // namespace
+
+// A project file from before mirror lists had names: its first save names one
+// and stores the name in the project file itself, so later runs keep that name
+// and save nothing, instead of handing out a fresh name at every run.
+TEST(ProjectStore, MirrorListNameIsStoredWithItsFirstSave) {
+    ks::test::TempDir dir;
+    const std::string projects = ProjectsFolder(dir.path());
+    ASSERT_TRUE(plat::MakeDirs(projects));
+    ProjectSettings old = Sample(ProjectKind::Download, dir.path());
+    const std::string kpr = plat::JoinPath(projects, "1000.kpr");
+    WriteText(kpr, FormatProjectFile(old, 5));
+
+    auto first = LoadProjects(dir.path());
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_TRUE(SaveProject(*first[0]));
+    const std::string named = first[0]->GetText(&ProjectSettings::mirrorFile);
+    ASSERT_FALSE(named.empty());
+    EXPECT_EQ(ParseProjectFile(ReadText(kpr)).mirrorFile, named);
+    first.clear();
+
+    const std::string stored = ReadText(kpr);
+    for (int run = 0; run < 2; ++run) {
+        auto again = LoadProjects(dir.path());
+        ASSERT_EQ(again.size(), 1u);
+        ASSERT_TRUE(SaveProject(*again[0]));
+        EXPECT_EQ(again[0]->GetText(&ProjectSettings::mirrorFile), named) << "run " << run;
+        EXPECT_EQ(ReadText(kpr), stored) << "run " << run;
+    }
+}

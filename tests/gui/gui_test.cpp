@@ -527,6 +527,10 @@ int main(int argc, char** argv) {
     int passed = 0, failed = 0;
     for (const auto& t : guitest::Tests()) {
         if (filter && std::string(t.name).find(filter) == std::string::npos) continue;
+        // Benchmarks run only when asked for by name.
+        if (std::string(t.name).rfind("bench_", 0) == 0 &&
+            (!filter || std::string(filter).rfind("bench_", 0) != 0))
+            continue;
         int before = guitest::g_failures;
         try {
             t.fn();
