@@ -328,16 +328,24 @@ std::unique_ptr<CProject> CreateProject(ProjectSettings settings, bool assignNew
     ReadSegmentFile(*p);
     LoadProjectMirrors(*p);
     p->rate = 0;
-    if (assignNewFiles) SaveProject(*p);
+    if (assignNewFiles) {
+        if (p->settings.Kind() == ProjectKind::Download)
+            EnsureMirrorFile(*p, plat::DirName(settings.projectFile));
+        SaveProject(*p);
+    }
     return p;
 }
 
 bool SaveProject(CProject& p) {
     if (p.segmentWorker) return ReturnSegment(p);
-    // The mirror list's name is handed out before the project file is written,
-    // so the file names it from the first save on: a name handed out after
-    // would be lost with the process and handed out afresh at every run.
-    if (p.settings.Kind() == ProjectKind::Download) {
+    // A mirror list about to be written is named before the project file is
+    // written, so the project file names it from this save on: a name handed
+    // out after would be lost with the process, and the mirrors with it. A
+    // project without mirrors gets no name here; saving it changes nothing.
+    const std::vector<std::string> mirrors = p.Mirrors();
+    const bool writeMirrors = p.settings.Kind() == ProjectKind::Download && !mirrors.empty() &&
+                              p.settings.segments.load() > 0;
+    if (writeMirrors) {
         const std::string kpr = p.GetText(&ProjectSettings::projectFile);
         if (!kpr.empty()) EnsureMirrorFile(p, plat::DirName(kpr));
     }
@@ -350,10 +358,7 @@ bool SaveProject(CProject& p) {
     if (s.segments > 0 && !s.segmentFile.empty() && s.Kind() != ProjectKind::Search) {
         WriteListIfChanged(s.segmentFile, SegmentNames(p));
     }
-    if (s.Kind() == ProjectKind::Download && !s.mirrorFile.empty()) {
-        std::vector<std::string> mirrors = p.Mirrors();
-        if (!mirrors.empty() && s.segments > 0) WriteListIfChanged(s.mirrorFile, mirrors);
-    }
+    if (writeMirrors && !s.mirrorFile.empty()) WriteListIfChanged(s.mirrorFile, mirrors);
     return true;
 }
 
