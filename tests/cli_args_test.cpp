@@ -75,6 +75,10 @@ TEST(CliArgs, OtherCommands) {
     a = Parse({"get", "--", "-odd-url"});
     EXPECT_EQ(a.urls, std::vector<std::string>{"-odd-url"});
     EXPECT_TRUE(Parse({"list"}).error.empty());
+    EXPECT_FALSE(Parse({"list"}).longList);
+    EXPECT_TRUE(Parse({"list", "--long"}).longList);
+    EXPECT_TRUE(Parse({"list", "-l"}).longList);
+    EXPECT_FALSE(Parse({"get", "--long", "http://h/a"}).error.empty());
     EXPECT_TRUE(Parse({"run", "--home", "/x"}).error.empty());
 }
 
@@ -90,6 +94,9 @@ TEST(CliArgs, TrustOptionsBelongToTheCommandsThatTransfer) {
         {{"get", "--insecure", "--ca-file", "x", "https://h/a"}, true, "x", true},
         {{"run", "--ca-file", "/etc/ca.pem"}, true, "/etc/ca.pem", false},
         {{"run", "--insecure"}, true, "", true},
+        {{"add", "--ca-file", "ca.pem", "https://h/a", "https://h/b"}, true, "ca.pem", false},
+        {{"add", "https://h/a", "--insecure"}, true, "", true},
+        {{"add", "--ca-file"}, false, "", false},
         {{"get", "https://h/a", "--ca-file"}, false, "", false},
         {{"list", "--insecure"}, false, "", false},
         {{"upload", "--ca-file", "c", "ftp://h/", "f"}, false, "", false},

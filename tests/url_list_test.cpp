@@ -33,11 +33,31 @@ TEST(ExtractLinks, ResolvesEachKindOfLinkAgainstThePage) {
          "http://host/dir/i.zip\nhttp://host/dir/s.css\n"},
         {"empty value skipped", "<a href=\"\">x</a><a href=b.zip>", "http://host/dir/b.zip\n"},
         {"tab before =", "<a href\t=\tc.zip>", "http://host/dir/c.zip\n"},
+        // One link per line: a break inside the value ends it, so the text
+        // after it cannot pose as a link of its own.
+        {"line break ends the value", "<a href=a.zip\n//evil/b.zip>", "http://host/dir/a.zip\n"},
+        {"line break before =", "<a href\r\n=d.zip>", "http://host/dir/d.zip\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(ExtractLinks(c.page, base, "href"), c.expected);
     }
+}
+
+TEST(ExtractLinks, StaysBoundedWhateverThePage) {
+    // An overlong link is no URL; the others around it are kept.
+    const std::string longLink = "<a href=" + std::string(kMaxListPiece, 'x') + ">";
+    EXPECT_EQ(ExtractLinks("<a href=a.zip>" + longLink + "<a href=b.zip>", "http://h/", "href"),
+              "http://h/a.zip\nhttp://h/b.zip\n");
+
+    // Short links on a long address would grow the text far beyond the page.
+    const std::string base = "http://h/" + std::string(2000, 'd') + "/";
+    std::string page;
+    while (page.size() < 4 * 1024 * 1024) page += "href=a>";
+    const std::string links = ExtractLinks(page, base, "href");
+    EXPECT_LE(links.size(), kMaxListFileBytes);
+    EXPECT_GT(links.size(), kMaxListFileBytes - base.size() - 8);
+    EXPECT_EQ(links.back(), '\n');
 }
 
 TEST(ExtractLinks, JoinsAgainstTheBaseFolderKeepingThePort) {

@@ -76,7 +76,7 @@ struct Parser {
         const Command c = r.command;
         if (opt == "--help" || opt == "-h") return r.help = true;
         if (opt == "--home") return Value(opt, r.home);
-        if (c == Command::Get || c == Command::Run) {
+        if (c == Command::Get || c == Command::Run || c == Command::Add) {
             if (opt == "--ca-file") return Value(opt, r.caFile);
             if (opt == "--insecure") return r.insecure = true;
         }
@@ -102,6 +102,7 @@ struct Parser {
             if (opt == "--overwrite") return r.overwrite = true;
             if (opt == "--quiet" || opt == "-q") return r.quiet = true;
         }
+        if (c == Command::List && (opt == "--long" || opt == "-l")) return r.longList = true;
         if (c == Command::Search) return SearchOption(opt);
         return Fail(std::string("unknown option ") + opt + " for " + CommandName(c));
     }

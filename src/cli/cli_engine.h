@@ -57,6 +57,15 @@ bool OpenEngine(Engine& e, const std::string& homeOption);
 bool ApplyTrustOptions(const Settings& settings, const std::string& caFile, bool insecure,
                        bool quiet);
 
+// The CA bundle in the program folder that `add --ca-file` builds up.
+inline constexpr const char* kTrustedCaFileName = "trusted-ca.pem";
+
+// add --ca-file / --insecure: the trust goes into the settings ("TLS"
+// "cafile" names the program folder's bundle, which keeps what the setting
+// trusted before; "verify" "no"), so a later run honours it. False (told)
+// when the CA file is missing, no PEM, or cannot be stored.
+bool RecordTrust(Engine& e, const std::string& caFile, bool insecure);
+
 // path made absolute against the current folder.
 std::string AbsolutePath(const std::string& path);
 

@@ -8,7 +8,8 @@
 namespace ks {
 namespace {
 
-constexpr std::string_view kLinkSeparators = "=>\"' ";
+// A line break ends a target too: the result holds one link per line.
+constexpr std::string_view kLinkSeparators = "=>\"' \t\r\n";
 constexpr std::string_view kListSeparators = "\"\r\n";
 
 bool IsBlank(char c) {
@@ -89,7 +90,7 @@ std::string ExtractLinks(std::string_view page, std::string_view base, std::stri
         std::string_view between;
         if (gt != std::string::npos)
             between = std::string_view(page).substr(afterKey, gt - afterKey);
-        while (!between.empty() && IsSpaceOrTab(between.front())) between.remove_prefix(1);
+        while (!between.empty() && IsBlank(between.front())) between.remove_prefix(1);
         if (gt == std::string::npos || between.empty() || between.front() != '=') {
             // Not an attribute ("hrefs", a word in the text): look further on.
             pos = b + 1;
@@ -97,8 +98,14 @@ std::string ExtractLinks(std::string_view page, std::string_view base, std::stri
         }
         const std::string_view link = FirstLinkPiece(between);
         if (!link.empty()) {
-            out += JoinLink(base, link);
-            out += '\n';
+            // A hostile page of short links against a long base must not
+            // grow the text past what a list file may hold.
+            std::string joined = JoinLink(base, link);
+            if (joined.size() <= kMaxListPiece) {
+                if (out.size() + joined.size() + 1 > kMaxListFileBytes) break;
+                out += joined;
+                out += '\n';
+            }
         }
         pos = gt + 1;
     }

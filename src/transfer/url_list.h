@@ -19,9 +19,10 @@ inline constexpr std::size_t kMaxListPiece = 8192;
 
 // The targets of every `keyword` attribute (matched in any case, in any tag) of
 // page, made absolute against base, each followed by a line feed. A target
-// ends at "=", ">", a quote or a blank. Targets that start with a scheme are
-// kept as they are; "/x" is joined to base's scheme and host (port kept),
-// anything else to base's folder.
+// ends at "=", ">", a quote, a blank or a line break. Targets that start with a
+// scheme are kept as they are; "/x" is joined to base's scheme and host (port
+// kept), anything else to base's folder. A link longer than kMaxListPiece is
+// dropped, and the text stops before it would pass kMaxListFileBytes.
 std::string ExtractLinks(std::string_view page, std::string_view base, std::string_view keyword);
 
 // The absolute form of one link found on the page at base.

@@ -7,7 +7,8 @@ W="$KI_WORK"
 mkdir -p "$W/www" "$W/home" "$W/down" "$W/queue"
 for i in 1 2 3; do head -c 2000000 /dev/urandom > "$W/www/q$i.bin"; done
 head -c 8000000 /dev/urandom > "$W/www/large.bin"
-start_nginx "$W/www" 'limit_rate 4m;'
+# Slow enough that a pause lands while the segments still run.
+start_nginx "$W/www" 'limit_rate 1m;'
 H="http://127.0.0.1:$NGINX_PORT"
 K=(--home "$W/home")
 
@@ -33,18 +34,26 @@ check "segmented download is byte-identical" same_file "$W/www/large.bin" "$W/se
 mkdir -p "$W/pause"
 "$CLI" "${K[@]}" get --quiet --segments 4 --dir "$W/pause" "$H/large.bin" >"$W/pause.out" 2>&1 &
 pid=$!
-sleep 1.5
+# Interrupt once the extra segments write their own files, not after a guessed time.
+for _ in $(seq 1 200); do
+    compgen -G "$W/pause/*_large.bin" >/dev/null && break
+    sleep 0.05
+done
+sleep 0.2
 kill -INT "$pid" 2>/dev/null
 wait "$pid"
 rc=$?
 check "pause with segments running exits 130 without a race report (exit $rc)" test "$rc" -eq 130
 grep -A 30 'WARNING: ThreadSanitizer' "$W/pause.out" | head -n 80
+check "the pause left the download unfinished" test "$(stat -c %s "$W/pause/large.bin")" -lt 8000000
 run_tsan 0 "resume with segments" "${K[@]}" get --quiet --segments 4 --dir "$W/pause" "$H/large.bin"
 check "resumed segmented download is byte-identical" same_file "$W/www/large.bin" "$W/pause/large.bin"
 
 Q=(--home "$W/qhome")
-"$CLI" "${Q[@]}" config Download Folder "$W/queue" >/dev/null 2>&1
+# A URL added from the command line goes to the folder the command runs in.
+cd "$W/queue" || exit 1
 run_tsan 0 "queue three downloads" "${Q[@]}" add "$H/q1.bin" "$H/q2.bin" "$H/q3.bin"
+cd "$KESTRUNE_ROOT" || exit 1
 run_tsan 0 "run the queue" "${Q[@]}" run
 for i in 1 2 3; do
     check "queued download $i is byte-identical" same_file "$W/www/q$i.bin" "$W/queue/q$i.bin"
