@@ -11,11 +11,13 @@ start_vsftpd "$R"
 start_nginx "$R"
 K=(--home "$W/home")
 
-# limited NAME DIR URL: the download under the limit; its stderr in $W/err.txt.
+# limited NAME DIR URL [OPTION...]: the download under the limit; its stderr
+# in $W/err.txt.
 limited() {
     local name=$1 dir=$2 url=$3
-    ( trap '' XFSZ; ulimit -f 1024; exec timeout 60 "$CLI" "${K[@]}" get --dir "$dir" "$url" ) \
-        >"$W/out.txt" 2>"$W/err.txt"
+    shift 3
+    ( trap '' XFSZ; ulimit -f 1024
+      exec timeout 60 "$CLI" "${K[@]}" get "$@" --dir "$dir" "$url" ) >"$W/out.txt" 2>"$W/err.txt"
     local rc=$?
     if [ "$rc" -eq 1 ]; then pass "$name ends with exit 1"; else
         fail "$name ends with exit $rc, expected 1"; cat "$W/err.txt"; fi
@@ -26,6 +28,8 @@ limited() {
 
 limited "ftp" "$W/ftp" "ftp://127.0.0.1:$FTP_PORT/pub/big.bin"
 limited "http" "$W/http" "http://127.0.0.1:$NGINX_PORT/pub/big.bin"
+mkdir -p "$W/ftp4"
+limited "ftp with 4 segments" "$W/ftp4" "ftp://127.0.0.1:$FTP_PORT/pub/big.bin" --segments 4
 "$CLI" "${K[@]}" list --long >"$W/list.txt" 2>&1
 check "list --long keeps the reason" grep -q "	Error	can't write .*File too large" "$W/list.txt"
 
@@ -33,3 +37,6 @@ check "list --long keeps the reason" grep -q "	Error	can't write .*File too larg
 run_cli 0 "ftp resumes once there is room" "${K[@]}" get --quiet --dir "$W/ftp" \
     "ftp://127.0.0.1:$FTP_PORT/pub/big.bin"
 check "resumed file is byte-identical" same_file "$R/pub/big.bin" "$W/ftp/big.bin"
+run_cli 0 "segmented ftp resumes once there is room" "${K[@]}" get --quiet --segments 4 \
+    --dir "$W/ftp4" "ftp://127.0.0.1:$FTP_PORT/pub/big.bin"
+check "resumed segmented file is byte-identical" same_file "$R/pub/big.bin" "$W/ftp4/big.bin"
