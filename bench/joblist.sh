@@ -19,16 +19,17 @@ RESULTS="$SHM/results.txt"
 for i in $(seq 1 "$N"); do echo "http://127.0.0.1:1/files/f$i.zip"; done > "$SHM/urls"
 mapfile -t URLS < "$SHM/urls"
 
-# timed NAME CMD... : one run, its wall seconds and peak KiB appended to RESULTS.
+# timed NAME CMD... : one run, its wall and CPU seconds and peak KiB appended to RESULTS.
 timed() {
     local name=$1; shift
     /usr/bin/time -v -o "$SHM/time" "$@" > "$SHM/out" 2> "$SHM/err"
     local rc=$?
-    local wall rss
+    local wall rss cpu
     wall=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, t, ":"); s = 0;
            for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$SHM/time")
     rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$SHM/time")
-    echo "$name $wall $rss $rc" >> "$RESULTS"
+    cpu=$(awk -F': ' '/(User|System) time \(seconds\)/ {s += $2} END {print s}' "$SHM/time")
+    echo "$name $wall $rss $rc $cpu" >> "$RESULTS"
 }
 
 for r in $(seq 1 "$ROUNDS"); do
@@ -69,21 +70,22 @@ bad = []
 for line in open(results):
     p = line.split()
     if p[1] == "BAD": bad.append(line.strip()); continue
-    name, wall, rss, rc = p[0], float(p[1]), int(p[2]), int(p[3])
-    runs[name].append((wall, rss / 1024, rc))
+    name, wall, rss, rc, cpu = p[0], float(p[1]), int(p[2]), int(p[3]), float(p[4])
+    runs[name].append((wall, rss / 1024, rc, cpu))
 targets = {"add": (2.0, None), "list": (0.5, 32.0), "add-onto": (None, None)}
 what = {"add": "add %d URLs" % n, "list": "list %d projects" % n,
         "add-onto": "add 1000 onto %d" % n}
-print("\n%-24s %8s %9s %6s  %s" % ("command", "wall s", "rss MiB", "exit", "target"))
+print("\n%-24s %8s %8s %9s %6s  %s" % ("command", "wall s", "cpu s", "rss MiB", "exit", "target"))
 for name, v in runs.items():
     wall = statistics.median(x[0] for x in v)
+    cpu = statistics.median(x[3] for x in v)
     rss = max(x[1] for x in v)
     rc = max(x[2] for x in v)
     tw, tm = targets.get(name, (None, None))
     verdict = []
     if tw: verdict.append("%s under %.1f s" % ("met" if wall < tw else "MISSED", tw))
     if tm: verdict.append("%s under %d MiB" % ("met" if rss < tm else "MISSED", tm))
-    print("%-24s %8.2f %9.1f %6d  %s" % (what[name], wall, rss, rc, ", ".join(verdict)))
+    print("%-24s %8.2f %8.2f %9.1f %6d  %s" % (what[name], wall, cpu, rss, rc, ", ".join(verdict)))
 for b in bad: print(b)
 if os.path.exists(gui) and os.path.getsize(gui):
     print("\nkestrune.exe under Wine, %d saved projects (ms from process start):" % n)
@@ -93,5 +95,6 @@ if os.path.exists(gui) and os.path.getsize(gui):
         print("  %-6s run: window %5s, list view holds every row %5d (%s under 3000), exit %s"
               % (f["run"], f["window_ms"], filled, "met" if filled < 3000 else "MISSED",
                  f["exit_ms"]))
-print("\nwall: median of the rounds; rss: the largest peak resident set")
+print("\nwall, cpu (user + system): medians of the rounds; rss: the largest peak resident set")
+print("load average while measuring: %s" % open("/proc/loadavg").read().split()[0])
 PY

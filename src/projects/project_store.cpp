@@ -57,8 +57,10 @@ class KnownContents {
 };
 
 KnownContents& Known() {
-    static KnownContents known;
-    return known;
+    // Never destroyed: freeing thousands of remembered texts would only
+    // lengthen the exit, and a worker may still save while the process ends.
+    static KnownContents* known = new KnownContents;
+    return *known;
 }
 
 bool WriteIfChanged(const std::string& path, const std::string& text) {
