@@ -79,7 +79,10 @@ bool SaveOutcome(CProject& p, StatusEvent finalEvent) {
     const std::string path = OutcomePath(projectFile);
     std::string old;
     if (plat::ReadWholeFile(path, old) && old == text) return true;
-    return plat::WriteFileAtomic(path, text);
+    // Written in place, without a temporary: a crash midway leaves at worst a
+    // cut reason or a file that reads as no outcome, and nothing to clean up.
+    plat::File f;
+    return f.Open(path, plat::File::Mode::Truncate) && f.Write(text);
 }
 
 std::optional<Outcome> ReadOutcome(const std::string& projectFile) {
