@@ -57,10 +57,12 @@ std::string Describe(const char* ea, const char* eb, const A& a, const B& b) {
     static void gui_test_##name()
 
 #define CHECK(cond) ((cond) ? (void)0 : ::guitest::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"))
+// Each operand is copied once, so an operand that points into a temporary
+// (an element of a returned vector) is still whole when compared and printed.
 #define CHECK_EQ(a, b)                                                                      \
     do {                                                                                    \
-        const auto& gt_a_ = (a);                                                            \
-        const auto& gt_b_ = (b);                                                            \
+        const auto gt_a_ = (a);                                                             \
+        const auto gt_b_ = (b);                                                             \
         if (!(gt_a_ == gt_b_))                                                              \
             ::guitest::Fail(__FILE__, __LINE__, ::guitest::Describe(#a, #b, gt_a_, gt_b_)); \
     } while (0)
