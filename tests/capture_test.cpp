@@ -217,8 +217,15 @@ TEST(Capture, HelperUrlTest) {
         {"http://h.com/x.zip2", false},
         {"http://h.com/get?f=x.zip", false},
         {"http://h.com/x.zip?x=1", false},
-        {"https://h.com/x.zip", false},
-        {"HTTP://h.com/x.zip", false},
+        {"https://h.com/x.zip", true},
+        {"HTTP://h.com/x.zip", true},
+        {"HtTpS://h.com/x.zip", true},
+        {"FTP://h.com/x.zip", true},
+        {"gopher://h.com/x.zip", false},
+        {"file://h.com/x.zip", false},
+        {"x http://h.com/x.zip", false},  // the scheme must open the text
+        {" http://h.com/x.zip", false},   // the program would hand on other text
+        {"http:///x.zip", false},         // no host
         {"http://h.com/page.html", false},
         {"http://h.com/", false},
         {"http://h.com/dir.", false},

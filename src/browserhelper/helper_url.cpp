@@ -1,17 +1,17 @@
 #include "browserhelper/helper_url.h"
 
+#include <optional>
 #include <string>
+
+#include "capture/capture_rules.h"
 
 namespace ks::helper {
 
 bool HelperTakesUrl(std::string_view url, std::string_view fileTypes) {
-    if (url.empty() || url.size() > kMaxHandedUrl) return false;
-    for (unsigned char c : url)
-        if (c < 0x20 || c == 0x7f) return false;
-    std::string_view head = url.substr(0, 9);
-    if (head.find("http://") == std::string_view::npos &&
-        head.find("ftp://") == std::string_view::npos)
-        return false;
+    // The program takes the hand-over through the same test; whatever it
+    // would drop must keep its navigation in the browser.
+    std::optional<std::string> taken = AcceptableUrl(url);
+    if (!taken || *taken != url) return false;
     std::size_t dot = url.find('.');
     if (dot == std::string_view::npos) return false;
     std::size_t slash = url.find('/', dot);

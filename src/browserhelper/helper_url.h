@@ -8,14 +8,11 @@
 
 namespace ks::helper {
 
-// The program refuses longer text as a URL; the helper must not cancel a
-// navigation the program would then drop.
-inline constexpr std::size_t kMaxHandedUrl = 2600;
-
-// True when url starts with "http://" or "ftp://" (in its first nine
-// characters, case-sensitive), names a file after the host (no "?" from the
+// True when url passes the program's own test for URLs from outside
+// (AcceptableUrl: http, https or ftp, any case, no control characters, not
+// too long) exactly as given, names a file after the host (no "?" from the
 // path on) and that file's extension, lower-cased, occurs in fileTypes
-// (".avi.arj..."). Text with control characters is never taken.
+// (".avi.arj...").
 bool HelperTakesUrl(std::string_view url, std::string_view fileTypes);
 
 }  // namespace ks::helper

@@ -199,7 +199,8 @@ GUI_TEST(browser_helper_cancels_captured_navigations_and_hands_the_url_over) {
     } cases[] = {
         {"http://127.0.0.1/x.zip", true},      {"ftp://127.0.0.1/pub/a.tar.gz", true},
         {"http://127.0.0.1/page.html", false}, {"http://127.0.0.1/get?f=x.zip", false},
-        {"https://127.0.0.1/x.zip", false},    {"HTTP://127.0.0.1/x.zip", false},
+        {"https://127.0.0.1/x.zip", true},     {"HTTP://127.0.0.1/x.zip", true},
+        {"file://127.0.0.1/x.zip", false},
     };
     for (const Case& c : cases) {
         PutText("earlier text");
