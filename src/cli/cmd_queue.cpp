@@ -1,12 +1,13 @@
 // add, list, run and config: the job list and the settings from a terminal.
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
 #include "app/paths.h"
+#include "base/worker_threads.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
 #include "platform/clock.h"
-#include "base/worker_threads.h"
 #include "transfer/url.h"
 
 namespace ks::cli {
@@ -78,8 +79,9 @@ int RunQueue(const CliArgs& a) {
             nextRate += 5000;
             q.RateTick();
         }
-        plat::SleepMs(100);
+        WaitForWork(std::min(nextBeat, nextRate) - plat::MonotonicMs());
     }
+    uitask::Drain();
     if (interrupted) return kExitInterrupted;
     int status = kExitOk;
     for (const RowSnapshot& row : q.Rows().Snapshot()) {
