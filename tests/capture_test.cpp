@@ -30,9 +30,10 @@ TEST(Capture, CapturableUrl) {
         {"http://host/get?name=a.zip", "http://host/get?name=a.zip"},
         {"http://host/a.tar.gz", "http://host/a.tar.gz"},
         {"http://host/x.zi", nullptr},
-        {"https://host/x.zip", nullptr},
+        {"https://host/x.zip", "https://host/x.zip"},
+        {"gopher://host/x.zip", nullptr},
         {"mailto:someone@host.zip", nullptr},
-        {"HTTPS://host/x.zip", nullptr},
+        {"HTTPS://host/x.zip", "HTTPS://host/x.zip"},
         {"just some words.zip", nullptr},
         {"", nullptr},
         {"   ", nullptr},
@@ -149,7 +150,7 @@ TEST(Capture, PendingUrlsSurviveARestart) {
 
     // A damaged or foreign file: only acceptable URLs come back, CRLF too.
     ASSERT_TRUE(plat::WriteFileAtomic(
-        file, "http://h/a.zip\r\n\r\nnot a url\nhttps://h/x.zip\nhttp://h/\x02.zip\nftp://h/b"));
+        file, "http://h/a.zip\r\n\r\nnot a url\ngopher://h/x.zip\nhttp://h/\x02.zip\nftp://h/b"));
     EXPECT_EQ(TakeSavedPendingUrls(dir.path()),
               (std::vector<std::string>{"http://h/a.zip", "ftp://h/b"}));
 

@@ -94,7 +94,20 @@ TEST(Url, ResolveLocation) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"http://host:81/a/b.zip", " /c/d.zip ", "http://host:81/c/d.zip"},
         {"http://host/a", " http://other/x", " http://other/x"}, {"http://h/a", "see ftp://x", "see ftp://x"},
-        {"https://host/a/b", "/c", "https://host/c"}, {"http://host", "x.zip", "x.zip"}, {"", "x", "x"},
+        {"https://host/a/b", "/c", "https://host/c"}, {"", "x", "x"}, {"not a url", "x", "x"},
+        // Relative targets join as a browser joins them: from a URL without a
+        // path, and beside the requested file rather than glued to the host.
+        {"http://host", "x.zip", "http://host/x.zip"}, {"https://h:8443", "/x", "https://h:8443/x"},
+        {"https://h:8443", "other.zip", "https://h:8443/other.zip"},
+        {"http://h?q=1", "x.zip", "http://h/x.zip"}, {"http://h/a/b.zip", "other.zip", "http://h/a/other.zip"},
+        {"http://h/a/b/", "c.zip", "http://h/a/b/c.zip"}, {"http://h/a/b.zip?x=/y/z", "c", "http://h/a/c"},
+        {"http://h/a/b/c.zip", "../d.zip", "http://h/a/d.zip"}, {"http://h/a/b.zip", "../../../d", "http://h/d"},
+        {"http://h/a/b.zip", "./", "http://h/a/"}, {"http://h/a/b.zip", "..", "http://h/"},
+        {"http://h/a/b.zip", "/x/./y/../z?p=../q", "http://h/x/z?p=../q"},
+        {"http://h/a//b.zip", "c", "http://h/a//c"}, {"http://h/a/b.zip", "?v=2", "http://h/a/b.zip?v=2"},
+        {"http://h", "?v=2", "http://h/?v=2"}, {"http://h/a/b.zip#f", "#g", "http://h/a/b.zip#g"},
+        {"https://h/a/b.zip", "//mirror/x.zip", "https://mirror/x.zip"},
+        {"ftp://u@h/pub/a.zip", "b.zip", "ftp://u@h/pub/b.zip"},
     };
     // clang-format on
     for (const auto& [req, target, want] : cases) {

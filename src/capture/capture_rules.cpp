@@ -20,7 +20,9 @@ std::optional<std::string> AcceptableUrl(std::string_view text, std::string* pat
         return std::nullopt;
     UrlParts parts;
     if (!SplitUrl(url, parts)) return std::nullopt;
-    if (parts.service != UrlService::Http && parts.service != UrlService::Ftp) return std::nullopt;
+    if (parts.service != UrlService::Http && parts.service != UrlService::Https &&
+        parts.service != UrlService::Ftp)
+        return std::nullopt;
     if (parts.host.empty()) return std::nullopt;
     if (path) *path = std::move(parts.path);
     return url;

@@ -16,8 +16,9 @@ namespace ks {
 // and password 128 each, scheme and port): such text is not a URL.
 inline constexpr std::size_t kMaxCapturedUrl = 2600;
 
-// The trimmed text when it is an http or ftp URL the program can fetch: no
-// control characters, not too long, split by SplitUrl as Http or Ftp. The
+// The trimmed text when it is an http, https or ftp URL the program can
+// fetch: no control characters, not too long, split by SplitUrl as Http,
+// Https or Ftp. The
 // path (query included) goes to *path when given.
 std::optional<std::string> AcceptableUrl(std::string_view text, std::string* path = nullptr);
 

@@ -76,7 +76,7 @@ struct Parser {
         const Command c = r.command;
         if (opt == "--help" || opt == "-h") return r.help = true;
         if (opt == "--home") return Value(opt, r.home);
-        if (c == Command::Get || c == Command::Run) {
+        if (c == Command::Get || c == Command::Run || c == Command::Add) {
             if (opt == "--ca-file") return Value(opt, r.caFile);
             if (opt == "--insecure") return r.insecure = true;
         }

@@ -59,6 +59,15 @@ bool OpenEngine(Engine& e, const std::string& homeOption);
 bool ApplyTrustOptions(const Settings& settings, const std::string& caFile, bool insecure,
                        bool quiet);
 
+// The CA bundle in the program folder that `add --ca-file` builds up.
+inline constexpr const char* kTrustedCaFileName = "trusted-ca.pem";
+
+// add --ca-file / --insecure: the trust goes into the settings ("TLS"
+// "cafile" names the program folder's bundle, which keeps what the setting
+// trusted before; "verify" "no"), so a later run honours it. False (told)
+// when the CA file is missing, no PEM, or cannot be stored.
+bool RecordTrust(Engine& e, const std::string& caFile, bool insecure);
+
 // The main loop's wait: runs the UI tasks the workers post (row events) and
 // returns when one arrives or a worker ends, else after at most maxWaitMs. A
 // Ctrl-C sets a flag (a signal handler may not post), so no wait is longer

@@ -35,8 +35,13 @@ std::string UsageText(Command c) {
                    "Exit status: 0 every file completed, 1 a file failed or the list could\n"
                    "not be read, 130 interrupted.\n";
         case Command::Add:
-            return "usage: kestrune-cli [--home DIR] add URL...\n"
-                   "Adds each URL as a new download project (not started).\n";
+            return "usage: kestrune-cli [--home DIR] add [--ca-file FILE] [--insecure] URL...\n"
+                   "Adds each URL as a new download project (not started).\n"
+                   "  --ca-file FILE     from now on also trust the CA certificates in FILE\n"
+                   "                     (PEM) for https: they join the program folder's\n"
+                   "                     trusted-ca.pem, which \"TLS\" \"cafile\" then names\n"
+                   "  --insecure         from now on check no https certificates (\"TLS\"\n"
+                   "                     \"verify\" no); every command warns while it is off\n";
         case Command::List:
             return "usage: kestrune-cli [--home DIR] list\n"
                    "Prints one line per project: Base URL, Size, From, To, Status, Rate,\n"

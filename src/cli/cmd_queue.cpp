@@ -14,6 +14,8 @@ namespace ks::cli {
 int RunAdd(const CliArgs& a) {
     Engine e;
     if (!OpenEngine(e, a.home)) return kExitError;
+    if ((!a.caFile.empty() || a.insecure) && !RecordTrust(e, a.caFile, a.insecure))
+        return kExitUsage;
     int status = kExitOk;
     for (const std::string& url : a.urls) {
         // Only http(s) and ftp URLs enter from a command line.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <vector>
 
 #include "base/text.h"
 #include "platform/files.h"
@@ -16,6 +17,36 @@ namespace {
 std::string_view AfterLastSlash(std::string_view s) {
     std::size_t slash = s.rfind('/');
     return slash == std::string_view::npos ? std::string_view() : s.substr(slash + 1);
+}
+
+// path (from its leading "/", query and fragment included) with "." and ".."
+// segments removed; ".." never climbs above the root.
+std::string WithoutDotSegments(std::string_view full) {
+    std::size_t end = std::min(full.find_first_of("?#"), full.size());
+    std::string_view path = full.substr(0, end);
+    std::vector<std::string_view> kept;
+    std::size_t pos = 1;  // past the leading "/"
+    bool endsInFolder = false;
+    while (pos <= path.size()) {
+        std::size_t next = std::min(path.find('/', pos), path.size());
+        std::string_view seg = path.substr(pos, next - pos);
+        bool last = next == path.size();
+        endsInFolder = false;
+        if (seg == "..") {
+            if (!kept.empty()) kept.pop_back();
+            endsInFolder = true;
+        } else if (seg == ".") {
+            endsInFolder = true;
+        } else if (!last || !seg.empty()) {
+            kept.push_back(seg);
+        }
+        pos = next + 1;
+    }
+    std::string out;
+    for (std::string_view seg : kept) (out += '/') += seg;
+    if (out.empty() || endsInFolder || path.back() == '/') out += '/';
+    out += full.substr(end);
+    return out;
 }
 
 }  // namespace
@@ -101,13 +132,31 @@ std::string ResolveLocation(std::string_view requested, std::string_view target)
         return std::string(target);
     }
     std::string_view relative = TrimSpacesTabs(target);
-    // Index 8 is past "http://" and "https://", so the first "/" from there on
-    // starts the path.
-    std::size_t slash = requested.size() > 8 ? requested.find('/', 8) : std::string_view::npos;
-    if (slash == std::string_view::npos) return std::string(relative);
-    std::string out(requested.substr(0, slash));
-    out.append(relative);
-    return out;
+    std::size_t scheme = requested.find("://");
+    if (scheme == std::string_view::npos) return std::string(relative);
+    // Joined as a browser joins a link, so that neither a requested URL
+    // without a path nor a target without a leading "/" yields a URL whose
+    // host swallowed the path.
+    std::size_t pathStart = std::min(requested.find_first_of("/?#", scheme + 3), requested.size());
+    std::string_view origin = requested.substr(0, pathStart);
+    std::string_view rest = requested.substr(pathStart);
+    std::string_view path = rest.substr(0, std::min(rest.find_first_of("?#"), rest.size()));
+    if (relative.substr(0, 2) == "//")
+        return std::string(requested.substr(0, scheme + 1)) += relative;
+    if (relative.empty() || relative[0] == '#')
+        return std::string(requested.substr(0, std::min(requested.find('#'), requested.size()))) +=
+               relative;
+    std::string joined;
+    if (relative[0] == '/') {
+        joined = relative;
+    } else if (relative[0] == '?') {
+        joined = std::string(path.empty() ? "/" : path) += relative;
+    } else {
+        std::size_t slash = path.rfind('/');
+        joined = slash == std::string_view::npos ? "/" : std::string(path.substr(0, slash + 1));
+        joined += relative;
+    }
+    return std::string(origin) + WithoutDotSegments(joined);
 }
 
 std::string HttpLocalFileName(std::string_view url) {

@@ -100,7 +100,7 @@ GUI_TEST(copied_urls_become_projects_one_a_second_with_the_repeat_rule) {
     Copy("some words");
     Copy("http://127.0.0.1/x.zip");  // the third copy is taken
     CHECK(WaitUntil([&] { return ListCount(list) == 2; }, 3000));
-    Copy("https://127.0.0.1/x.zip");
+    Copy("gopher://127.0.0.1/x.zip");
     Copy("http://127.0.0.1/page.html");
     Copy("http://127.0.0.1/" + std::string(3000, 'a') + ".zip");
 
@@ -309,7 +309,7 @@ GUI_TEST(browser_dde_requests_are_answered_and_queued) {
         {"\"http://127.0.0.1/a.zip\",\"C:\\a.zip\",7,0", 7},
         {"\"http://127.0.0.1/b.zip\",,0xFFFFFFFF,0x0", 0},
         {"\"http://127.0.0.1/index.html\",,0xFFFFFFFF,0x0", -1},
-        {"\"https://127.0.0.1/c.zip\",\"\",5,0", -1},
+        {"\"gopher://127.0.0.1/c.zip\",\"\",5,0", -1},
         {"\"mailto:a@b.zip\",\"\",5,0", -1},
     };
     for (const Case& c : cases) CHECK_EQ(AsWindowId(DdeRequest("WWW_OpenURL", c.item)), c.answer);

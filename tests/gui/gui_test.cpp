@@ -19,6 +19,7 @@ namespace {
 struct Entry {
     const char* name;
     TestFn fn;
+    bool needsServers;
 };
 std::vector<Entry>& Tests() {
     static std::vector<Entry> t;
@@ -72,8 +73,8 @@ LRESULT Send(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 }  // namespace
 
-Registrar::Registrar(const char* name, TestFn fn) {
-    Tests().push_back({name, fn});
+Registrar::Registrar(const char* name, TestFn fn, bool needsServers) {
+    Tests().push_back({name, fn, needsServers});
 }
 
 void Fail(const char* file, int line, const std::string& what) {
@@ -526,7 +527,8 @@ int main(int argc, char** argv) {
     const char* filter = argc > 1 ? argv[1] : nullptr;
     int passed = 0, failed = 0;
     for (const auto& t : guitest::Tests()) {
-        if (filter && std::string(t.name).find(filter) == std::string::npos) continue;
+        bool named = filter && std::string(t.name).find(filter) != std::string::npos;
+        if (filter ? !named : t.needsServers) continue;
         int before = guitest::g_failures;
         try {
             t.fn();

@@ -25,7 +25,9 @@ namespace guitest {
 
 using TestFn = void (*)();
 struct Registrar {
-    Registrar(const char* name, TestFn fn);
+    // A test that needs servers started outside (named in the environment)
+    // runs only when the command line's filter names it.
+    Registrar(const char* name, TestFn fn, bool needsServers = false);
 };
 
 // Records a failed check for the running test; the test goes on.
@@ -45,6 +47,13 @@ std::string Describe(const char* ea, const char* eb, const A& a, const B& b) {
 #define GUI_TEST(name)                                                  \
     static void gui_test_##name();                                      \
     static ::guitest::Registrar gui_reg_##name(#name, gui_test_##name); \
+    static void gui_test_##name()
+
+// A test against servers an integration script starts and names in the
+// environment; the plain run skips it.
+#define GUI_TEST_SERVED(name)                                                 \
+    static void gui_test_##name();                                            \
+    static ::guitest::Registrar gui_reg_##name(#name, gui_test_##name, true); \
     static void gui_test_##name()
 
 #define CHECK(cond) ((cond) ? (void)0 : ::guitest::Fail(__FILE__, __LINE__, "CHECK(" #cond ")"))

@@ -64,7 +64,7 @@ GUI_TEST(second_instance_hands_its_url_to_the_first) {
     // Neither refused texts nor a bare start add anything; the bare start only
     // brings the hidden window back.
     ShowWindow(app.Main(), SW_HIDE);
-    for (const char* args : {"https://host/x.zip", "C:\\files\\x.zip", "host.example", ""})
+    for (const char* args : {"gopher://host/x.zip", "C:\\files\\x.zip", "host.example", ""})
         CHECK_EQ(App::RunSecond(home, args), 0u);
     Sleep(2500);  // two heartbeats: a queued URL would be a row by now
     CHECK_EQ(ListCount(list), 1);

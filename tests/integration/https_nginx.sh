@@ -151,6 +151,42 @@ check "\"verify\" \"no\" warns too" grep -q "not checked" "$KI_WORK/cli.out"
 "$CLI" "${K[@]}" config TLS verify yes >/dev/null
 run_cli 64 "a missing --ca-file is a usage error" "${K[@]}" get --ca-file "$W/nope.pem" "$S/small.bin"
 
+# Trust given to `add` is kept in the settings, so a later bare `run` honours it.
+mkdir -p "$W/home-add" "$W/added"
+A=(--home "$W/home-add")
+"$CLI" "${A[@]}" config Limits wait 1 >/dev/null
+cp "$W/pki/ca.pem" "$W/own-ca.pem"
+"$CLI" "${A[@]}" config TLS cafile "$W/own-ca.pem" >/dev/null
+run_cli 64 "add with a missing --ca-file" "${A[@]}" add --ca-file "$W/nope.pem" "$S/small.bin"
+run_cli 64 "add with a --ca-file that holds no certificate" "${A[@]}" add --ca-file "$W/www/small.bin" "$S/small.bin"
+check "a refused add adds nothing" test -z "$("$CLI" "${A[@]}" list)"
+check "a refused add keeps the setting" test "$("$CLI" "${A[@]}" config TLS cafile)" = "$W/own-ca.pem"
+cat "$W/pki/stranger.pem" > "$W/stranger-ca.pem"
+cd "$W/added" || exit 1
+run_cli 0 "add --ca-file" "${A[@]}" add --ca-file "$W/stranger-ca.pem" \
+    "$S/small.bin" "https://127.0.0.1:$STRANGER/large.bin"
+mkdir -p "$W/added2" && cd "$W/added2" || exit 1
+run_cli 0 "add --ca-file, the same CA again" "${A[@]}" add --ca-file "$W/stranger-ca.pem" \
+    "https://127.0.0.1:$STRANGER/small.bin"
+cd "$W" || exit 1
+check "the settings name the program folder's bundle" \
+    test "$("$CLI" "${A[@]}" config TLS cafile)" = "trusted-ca.pem"
+check "the bundle kept the CA trusted before and holds the new one once" \
+    test "$(grep -c "BEGIN CERTIFICATE" "$W/home-add/trusted-ca.pem")" -eq 2
+run_cli 0 "a bare run after add --ca-file" "${A[@]}" run
+check "run: the CA trusted before still works" same_file "$W/www/small.bin" "$W/added/small.bin"
+check "run: the added CA works" same_file "$W/www/large.bin" "$W/added/large.bin"
+check "run: the CA added twice works" same_file "$W/www/small.bin" "$W/added2/small.bin"
+mkdir -p "$W/home-insecure" "$W/added-insecure"
+I=(--home "$W/home-insecure")
+cd "$W/added-insecure" || exit 1
+run_cli 0 "add --insecure" "${I[@]}" add --insecure "https://127.0.0.1:$WRONG/small.bin"
+cd "$W" || exit 1
+check "add --insecure warns" grep -q "no longer checked" "$KI_WORK/cli.out"
+run_cli 0 "a bare run after add --insecure" "${I[@]}" run
+check "run after add --insecure warns" grep -q "not checked" "$KI_WORK/cli.out"
+check "run after add --insecure is byte-identical" same_file "$W/www/small.bin" "$W/added-insecure/small.bin"
+
 # --- peers that misbehave in the handshake -----------------------------------
 cat > "$W/peer.py" <<'PY'
 import socket, sys, time
