@@ -75,6 +75,10 @@ TEST(CliArgs, OtherCommands) {
     a = Parse({"get", "--", "-odd-url"});
     EXPECT_EQ(a.urls, std::vector<std::string>{"-odd-url"});
     EXPECT_TRUE(Parse({"list"}).error.empty());
+    EXPECT_FALSE(Parse({"list"}).longList);
+    EXPECT_TRUE(Parse({"list", "--long"}).longList);
+    EXPECT_TRUE(Parse({"list", "-l"}).longList);
+    EXPECT_FALSE(Parse({"get", "--long", "http://h/a"}).error.empty());
     EXPECT_TRUE(Parse({"run", "--home", "/x"}).error.empty());
 }
 

@@ -26,17 +26,8 @@ class CliGrab : public ::testing::Test {
     int Cli(std::vector<std::string> args) {
         return ks::test::RunCliIn(home_.path(), std::move(args));
     }
-    // The command with its standard error kept in `errors`.
     int CliKeepingErrors(const std::vector<std::string>& args, std::string& errors) {
-        std::string line =
-            "'" + ks::test::HelperPath("kestrune-cli") + "' --home '" + home_.path() + "'";
-        for (const std::string& a : args) line += " '" + a + "'";
-        line += " 2>'" + home_.File("stderr.txt") + "'";
-        ks::test::ChildProcess child;
-        if (!child.Start("/bin/sh", {"-c", line})) return -1;
-        const int status = child.Wait();
-        errors = home_.Read("stderr.txt");
-        return status;
+        return ks::test::RunCliKeepingErrors(home_.path(), args, errors);
     }
     int Grab(const std::string& source, const std::string& types = "zip") {
         return Cli({"grab", "--quiet", "--types", types, "--dir", down_.path(), source});

@@ -120,6 +120,7 @@ TEST_F(DownloadWorkerTest, FailuresThatEndTheProject) {
     } cases[] = {
         {"4xx is not retried", ResultHttpClientError, 0, 1},
         {"local file error is not retried", ResultFileError, 0, 1},
+        {"FTP refusal for good is not retried", ResultRefused, 0, 1},
         {"5xx is retried five times", ResultHttpServerError, 0, 6},
         {"attempt limit", ResultNetwork, 3, 3},
         {"attempt limit counts server errors", ResultHttpServerError, 2, 2},
@@ -133,6 +134,49 @@ TEST_F(DownloadWorkerTest, FailuresThatEndTheProject) {
         EXPECT_EQ(fetched.size(), c.attempts) << c.name;
         EXPECT_EQ(Last(), StatusEvent::Error) << c.name;
         EXPECT_FALSE(project.stopRequested) << c.name;
+    }
+}
+
+TEST_F(DownloadWorkerTest, SeriesPassesOverNumbersTheServerWillNotGive) {
+    struct Case {
+        const char* name;
+        std::int32_t answer;  // of number 2, every time
+        std::int32_t attemptLimit;
+        std::size_t attempts;  // of all numbers
+        std::vector<std::int64_t> skipped;
+        StatusEvent last;
+    } cases[] = {
+        {"4xx", ResultHttpClientError, 0, 3, {2}, StatusEvent::Completed},
+        {"FTP refusal", ResultRefused, 0, 3, {2}, StatusEvent::Completed},
+        {"5xx until the cap", ResultHttpServerError, 0, 8, {2}, StatusEvent::Completed},
+        {"attempt limit", ResultNetwork, 2, 4, {2}, StatusEvent::Completed},
+        // The next number could not be written either.
+        {"local file", ResultFileError, 0, 2, {}, StatusEvent::Error},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fetched.clear();
+        rec.events.clear();
+        project.settings.url = "http://h/f";
+        project.settings.sequential = 1;
+        project.settings.seqDigits = 1;
+        project.settings.seqFrom = 1;
+        project.settings.seqTo = 3;
+        project.attemptLimit = c.attemptLimit;
+        Answer([&](const std::string& url) {
+            if (url != "http://h/f2") return std::int32_t(0);
+            project.SetFailureText("server answered 404 Not Found");
+            return c.answer;
+        });
+        Run();
+        EXPECT_EQ(fetched.size(), c.attempts);
+        EXPECT_EQ(project.SkippedNumbers(), c.skipped);
+        EXPECT_EQ(Last(), c.last);
+        if (!c.skipped.empty()) {
+            EXPECT_EQ(fetched.back(), "http://h/f3");
+            EXPECT_EQ(project.settings.seqFrom, 4);
+            EXPECT_EQ(project.FailureText(), "server answered 404 Not Found");
+        }
     }
 }
 

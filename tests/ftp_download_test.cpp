@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <thread>
 
-#include "platform/files.h"
 #include "base/project.h"
+#include "platform/files.h"
 #include "support/ftp_test_env.h"
 #include "support/scripted_ftp_server.h"
 #include "support/temp_dir.h"
@@ -109,9 +109,9 @@ TEST_F(FtpDownloadTest, FailedAttemptsAreNeverSuccess) {
     cases.push_back({"short file confirmed with 226", b, true, ResultIncomplete});
     b = FtpBehaviour{};
     b.refuseList = true;
-    cases.push_back({"listing refused", b, true, ResultIncomplete});
+    cases.push_back({"listing refused", b, true, ResultRefused});
     b = FtpBehaviour{};
-    cases.push_back({"file missing: empty listing then 550 to RETR", b, false, ResultIncomplete});
+    cases.push_back({"file missing: empty listing then 550 to RETR", b, false, ResultRefused});
     b.stallAfter = "RETR";
     cases.push_back({"server goes silent", b, true, ResultNetwork});
     b = FtpBehaviour{};

@@ -59,7 +59,7 @@ struct SegmentedDownload : ::testing::Test {
         plat::ReadWholeFile(dir.File("f.bin"), got);
         EXPECT_TRUE(got == *data) << "size " << got.size();
         for (const std::string& n : plat::ListFiles(dir.path(), ""))
-            EXPECT_TRUE(n == "f.bin" || n == "1.kpr" || n == "1.cac") << n;
+            EXPECT_TRUE(n == "f.bin" || n == "1.kpr" || n == "1.cac" || n == "1.out") << n;
     }
 };
 

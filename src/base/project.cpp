@@ -5,6 +5,7 @@
 #include <chrono>
 #include <utility>
 
+#include "base/outcome.h"
 #include "base/text.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -160,6 +161,21 @@ void CProject::SetFailureText(std::string text) {
     failureText_ = std::move(text);
 }
 
+std::vector<std::int64_t> CProject::SkippedNumbers() const {
+    std::lock_guard<std::mutex> g(mu);
+    return skippedNumbers_;
+}
+
+void CProject::AddSkippedNumber(std::int64_t number) {
+    std::lock_guard<std::mutex> g(mu);
+    skippedNumbers_.push_back(number);
+}
+
+void CProject::ClearSkippedNumbers() {
+    std::lock_guard<std::mutex> g(mu);
+    skippedNumbers_.clear();
+}
+
 void CProject::SetConnection(Cancellable* c) {
     std::lock_guard<std::mutex> g(cancelMu_);
     connection_ = c;
@@ -247,6 +263,7 @@ void CProject::ReleaseSegments() {
 void CProject::DeleteProjectFiles() {
     ProjectSettings s = Snapshot();
     RemoveIfNamed(s.projectFile);
+    if (!s.projectFile.empty()) RemoveIfNamed(OutcomePath(s.projectFile));
     switch (s.Kind()) {
         case ProjectKind::Download:
             RemoveIfNamed(s.segmentFile);

@@ -46,6 +46,10 @@ enum ResultCode : std::int32_t {
     // bad certificate does not heal by retrying, so the project ends as an
     // error. (A connection lost during the handshake is ResultNetwork.)
     ResultTlsFailure = -8,
+    // The FTP server refused the file for good (a 5xx reply to RETR, STOR or
+    // LIST, a missing file) or the local file is longer than the remote one:
+    // a retry would be refused alike, so the file is passed over.
+    ResultRefused = -9,
 };
 
 // Something a stop request can interrupt: an HTTP connection's socket or the
@@ -121,6 +125,11 @@ class CProject {
     // certificate's fault); empty when the result code says it all.
     std::string FailureText() const;
     void SetFailureText(std::string text);
+    // Numbers of a series passed over because the server would not give
+    // them; a run starts with none.
+    std::vector<std::int64_t> SkippedNumbers() const;
+    void AddSkippedNumber(std::int64_t number);
+    void ClearSkippedNumbers();
     // A search's status lines: engines finished, then engines still running.
     // The Search dialog reads them while the worker replaces them.
     std::string SearchStatus() const;
@@ -207,6 +216,7 @@ class CProject {
 
     std::string currentUrl_;
     std::string failureText_;
+    std::vector<std::int64_t> skippedNumbers_;
     std::vector<std::string> mirrors_;
     std::vector<std::string> rejectedMirrors_;
     std::string searchFinished_, searchRunning_;

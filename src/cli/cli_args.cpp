@@ -102,6 +102,7 @@ struct Parser {
             if (opt == "--overwrite") return r.overwrite = true;
             if (opt == "--quiet" || opt == "-q") return r.quiet = true;
         }
+        if (c == Command::List && (opt == "--long" || opt == "-l")) return r.longList = true;
         if (c == Command::Search) return SearchOption(opt);
         return Fail(std::string("unknown option ") + opt + " for " + CommandName(c));
     }

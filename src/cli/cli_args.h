@@ -39,6 +39,7 @@ struct CliArgs {
     std::optional<Series> series;          // --series FROM TO DIGITS [RIGHT]
     std::optional<std::int32_t> retries;   // --retries N (0: no limit)
     bool quiet = false;                    // --quiet / -q
+    bool longList = false;                 // list --long / -l
 
     // get, run: trust for https
     std::string caFile;     // --ca-file FILE: extra trusted roots (PEM)

@@ -18,8 +18,10 @@ std::string UsageText(Command c) {
                    "                     (repeatable; kept in the project's mirror list)\n"
                    "  --ca-file FILE     also trust the CA certificates in FILE (PEM) for https\n"
                    "  --insecure         do not check https certificates (not recommended)\n"
-                   "  -q, --quiet        no progress line and no messages\n"
-                   "Exit status: 0 completed, 1 error, 2 invalid URL, 64 usage, 130 interrupted\n"
+                   "  -q, --quiet        no progress line and no status line (why a\n"
+                   "                     download failed is still printed)\n"
+                   "Exit status: 0 completed, 1 error or a number of a series skipped (each\n"
+                   "named on stderr), 2 invalid URL, 64 usage, 130 interrupted\n"
                    "(an interrupted download is paused and saved; run the same command to\n"
                    "resume it).\n";
         case Command::Grab:
@@ -43,15 +45,20 @@ std::string UsageText(Command c) {
                    "  --insecure         from now on check no https certificates (\"TLS\"\n"
                    "                     \"verify\" no); every command warns while it is off\n";
         case Command::List:
-            return "usage: kestrune-cli [--home DIR] list\n"
+            return "usage: kestrune-cli [--home DIR] list [--long]\n"
                    "Prints one line per project: Base URL, Size, From, To, Status, Rate,\n"
-                   "Time left and Filename, separated by tabs.\n";
+                   "Time left and Filename, separated by tabs.\n"
+                   "  -l, --long         also how the project's last run ended (Completed.,\n"
+                   "                     Error, Stopped, Invalid URL; empty if it never ran)\n"
+                   "                     and the reason it failed\n";
         case Command::Run:
             return "usage: kestrune-cli [--home DIR] run [--ca-file FILE] [--insecure]\n"
                    "Starts every download, URL list and upload project and runs the queue\n"
                    "(\"limit\", \"maxfiles\", \"wait\") until nothing is running or queued.\n"
                    "  --ca-file FILE, --insecure   https trust, as for get\n"
-                   "Exit status: 0, or 1 when a project ended with an error, 130 interrupted.\n";
+                   "Prints each project it ran with how it ended and, after a failure, why.\n"
+                   "Exit status: 0, or 1 when a project ended with an error or a series\n"
+                   "skipped a number, 130 interrupted.\n";
         case Command::Config:
             return "usage: kestrune-cli [--home DIR] config SECTION KEY [VALUE]\n"
                    "Prints a setting of kestrune.ini, or sets it to VALUE.\n"
@@ -64,7 +71,7 @@ std::string UsageText(Command c) {
                    "  --user U           FTP user name\n"
                    "  --password P       FTP password (stored in the project file)\n"
                    "  --overwrite        overwrite files on the server (default: resume)\n"
-                   "  -q, --quiet        no progress line and no messages\n"
+                   "  -q, --quiet        no progress line and no status line\n"
                    "Exit status as for get.\n";
         case Command::Status:
             return "usage: kestrune-cli [--home DIR] status\n"
@@ -87,7 +94,7 @@ std::string UsageText(Command c) {
            "Commands:\n"
            "  get URL            download one URL and wait for it\n"
            "  add URL...         add downloads to the job list\n"
-           "  list               show the job list\n"
+           "  list [--long]      show the job list\n"
            "  run                run the whole job list\n"
            "  config S K [V]     read or change a setting\n"
            "  status             connection, proxies and scheduler\n"

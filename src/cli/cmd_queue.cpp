@@ -1,9 +1,13 @@
 // add, list, run and config: the job list and the settings from a terminal.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <set>
+#include <vector>
 
 #include "app/paths.h"
+#include "base/outcome.h"
+#include "base/project.h"
 #include "base/worker_threads.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
@@ -40,6 +44,12 @@ int RunList(const CliArgs& a) {
         for (int c = 0; c < kRowColumns; ++c) {
             if (c) line += '\t';
             line += row.texts.columns[c];
+        }
+        if (a.longList) {
+            // How the last run ended, as its worker left it beside the project.
+            const std::optional<Outcome> o =
+                ReadOutcome(row.project->GetText(&ProjectSettings::projectFile));
+            line += '\t' + (o ? o->status : std::string()) + '\t' + (o ? o->why : std::string());
         }
         std::printf("%s\n", line.c_str());
     }
@@ -89,8 +99,15 @@ int RunQueue(const CliArgs& a) {
     for (const RowSnapshot& row : q.Rows().Snapshot()) {
         if (!started.count(row.project)) continue;
         const std::string& st = row.texts.columns[ColStatus];
-        std::fprintf(stderr, "%s\t%s\n", row.texts.columns[ColBaseUrl].c_str(), st.c_str());
-        if (ExitForStatus(st) != kExitOk) status = kExitError;
+        // A failure says why; a series that passed over numbers says which.
+        const std::vector<std::int64_t> skipped = row.project->SkippedNumbers();
+        std::string why = row.project->FailureText();
+        if (!skipped.empty()) why = SkippedText(skipped) + (why.empty() ? "" : ": " + why);
+        const bool failed = ExitForStatus(st) != kExitOk || !skipped.empty();
+        if (!failed) why.clear();
+        std::fprintf(stderr, "%s\t%s%s%s\n", row.texts.columns[ColBaseUrl].c_str(), st.c_str(),
+                     why.empty() ? "" : "\t", why.c_str());
+        if (failed) status = kExitError;
     }
     return status;
 }

@@ -1,6 +1,8 @@
 // get and upload: one project, started and watched until its worker ends.
 #include <cstdio>
+#include <vector>
 
+#include "base/outcome.h"
 #include "base/text.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_engine.h"
@@ -42,9 +44,19 @@ int StartAndWait(Engine& e, std::size_t row, bool quiet) {
     }
     const std::string status = last ? last->columns[ColStatus] : std::string();
     if (!quiet) std::fprintf(stderr, "%s\n", status.c_str());
+    int exit = ExitForStatus(status);
+    // Scripts must notice a gap in a series the row calls complete, and learn
+    // why anything failed, even with --quiet.
+    const std::vector<std::int64_t> skipped = p->SkippedNumbers();
     const std::string reason = p->FailureText();
-    if (!quiet && ExitForStatus(status) != kExitOk && !reason.empty()) Complain(reason);
-    return ExitForStatus(status);
+    if (exit != kExitOk && (quiet || !reason.empty())) Complain(reason.empty() ? status : reason);
+    if (!skipped.empty()) {
+        const std::string line = SkippedText(skipped);
+        // A run that ended well kept the reason of its last skip.
+        Complain(exit == kExitOk && !reason.empty() ? line + ": " + reason : line);
+        if (exit == kExitOk) exit = kExitError;
+    }
+    return exit;
 }
 
 namespace {

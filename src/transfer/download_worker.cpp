@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/checkpoint.h"
+#include "base/outcome.h"
 #include "base/project.h"
 #include "base/runtime.h"
 #include "base/status_event.h"
@@ -21,7 +22,14 @@ namespace {
 // Failures that a retry cannot mend: the server refused the request, its
 // certificate is not trusted, or the local file cannot be written.
 bool IsFinal(std::int32_t r) {
-    return r == ResultHttpClientError || r == ResultFileError || r == ResultTlsFailure;
+    return r == ResultHttpClientError || r == ResultFileError || r == ResultTlsFailure ||
+           r == ResultRefused;
+}
+
+// Failures that concern one number of a series only: the next number may
+// well be there. A local file or a certificate fails every number alike.
+bool OnlyThisNumber(std::int32_t r) {
+    return r != ResultFileError && r != ResultTlsFailure;
 }
 
 std::mutex& HooksMu() {
@@ -81,9 +89,13 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
         s.seqTo = 1;
     }
     const bool segmentWorker = p.segmentWorker.load();
+    const bool series = sequential && s.seqDigits.load() != 0 && !segmentWorker;
     int failedAttempts = 0;
     int serverErrors = 0;
+    std::string skippedWhy;
     p.result.store(0);
+    p.ClearSkippedNumbers();
+    p.SetFailureText({});
     for (std::int64_t i = s.seqFrom.load(); i <= s.seqTo.load(); ++i) {
         p.result.store(0);
         if (p.stopRequested.load()) {
@@ -111,6 +123,7 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
         const std::int32_t r = p.result.load();
         if (ok) {
             serverErrors = 0;
+            failedAttempts = 0;
             if (!WaitForSegments(p)) {
                 s.seqFrom.fetch_add(1);
                 CleanupSegments(p);
@@ -130,12 +143,23 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
                 if (r != ResultInvalidUrl) p.result.store(0);
                 break;
             }
-            // A refusal by the server will not change on a retry.
-            if (IsFinal(r)) break;
             serverErrors = (r == ResultHttpServerError) ? serverErrors + 1 : 0;
-            if (serverErrors > kMaxServerErrorRetries) break;
             const std::int32_t limit = p.attemptLimit.load();
-            if (limit > 0 && ++failedAttempts >= limit) break;
+            const bool spent = limit > 0 && ++failedAttempts >= limit;
+            // A refusal by the server will not change on a retry.
+            if (IsFinal(r) || serverErrors > kMaxServerErrorRetries || spent) {
+                if (!series || !OnlyThisNumber(r)) break;
+                // One number the server will not give does not cost the
+                // numbers after it; the caller learns which were passed over.
+                p.AddSkippedNumber(i);
+                skippedWhy = p.FailureText();
+                s.seqFrom.fetch_add(1);
+                serverErrors = 0;
+                failedAttempts = 0;
+                p.result.store(0);
+                if (i < s.seqTo.load()) SaveCheckpoint(p);
+                continue;
+            }
             p.result.store(0);
             RetryWait(p);
             --i;  // the same number again
@@ -143,6 +167,8 @@ void DownloadLoop(CProject& p, const WorkerHooks& h) {
             serverErrors = 0;
         }
     }
+    // The reason a number was passed over outlives the numbers fetched after it.
+    if (p.result.load() >= 0 && !p.SkippedNumbers().empty()) p.SetFailureText(skippedWhy);
 }
 
 // False when the worker must end without its final report.
@@ -167,6 +193,7 @@ void Finish(CProject& p, const WorkerHooks& h) {
         event = StatusEvent::Completed;
     }
     NotifyRow(p, event);
+    SaveOutcome(p, event);
     if (h.mirrorLookupEnd) {
         h.mirrorLookupEnd(p);
     } else if (p.pingThread.load()) {

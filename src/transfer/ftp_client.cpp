@@ -2,6 +2,7 @@
 
 #include "base/runtime.h"
 #include "platform/clock.h"
+#include "transfer/failure_text.h"
 #include "transfer/ftp_listing.h"
 #include "transfer/ftp_pasv.h"
 
@@ -44,6 +45,29 @@ void CFtpClient::Fail(FtpFailure kind) {
     if (kind == FtpFailure::Network) owner_.result = ResultNetwork;
 }
 
+void CFtpClient::NetworkFailed(plat::SocketError e, bool connecting) {
+    networkError_ = SocketFailureText(e, host_, port_, connecting);
+    Fail(FtpFailure::Network);
+}
+
+std::string CFtpClient::Why() const {
+    switch (failure) {
+        case FtpFailure::LocalFile:
+            return localError;
+        case FtpFailure::Network:
+            if (!networkError_.empty()) return networkError_;
+            break;
+        case FtpFailure::Stopped:
+            return "stopped";
+        default:
+            break;
+    }
+    // A reply of the server starts with its number; anything else is one of
+    // our own texts ("Logon failed").
+    const bool reply = !lastMessage.empty() && lastMessage[0] >= '1' && lastMessage[0] <= '5';
+    return reply ? ServerAnswerText(lastMessage) : lastMessage;
+}
+
 void CFtpClient::RequestAbort() {
     aborted_ = true;
     std::lock_guard<std::mutex> g(mu_);
@@ -84,8 +108,11 @@ int CFtpClient::Connect(const std::string& host, std::uint16_t port) {
         if (aborted_) control_->Cancel();
     }
     SetMessage(kFtpNoConnect);
+    host_ = host;
+    port_ = port;
+    networkError_.clear();
     if (!control_->Connect(host, port)) {
-        Fail(FtpFailure::Network);
+        NetworkFailed(control_->LastError(), true);
         return 0;
     }
     SetMessage(kFtpNoSocket);
@@ -95,7 +122,7 @@ int CFtpClient::Connect(const std::string& host, std::uint16_t port) {
 int CFtpClient::SendLine(std::string_view text) {
     SetMessage(kFtpNetworkError);
     if (!control_ || !control_->SendLine(text)) {
-        Fail(FtpFailure::Network);
+        NetworkFailed(control_ ? control_->LastError() : plat::SocketError::Other, false);
         return 0;
     }
     return 1;
@@ -105,7 +132,7 @@ int CFtpClient::ReadReply() {
     SetMessage(kFtpNetworkError);
     FtpReply reply;
     if (!control_ || !control_->ReadReply(reply)) {
-        Fail(FtpFailure::Network);
+        NetworkFailed(control_ ? control_->LastError() : plat::SocketError::Other, false);
         return 0;
     }
     lastMessage = std::move(reply.text);
@@ -182,7 +209,7 @@ int CFtpClient::OpenData(bool passive) {
         // Connect before the transfer command: some servers answer it only once
         // the data connection stands.
         if (!data_->Connect(host, target.port)) {
-            Fail(FtpFailure::Network);
+            NetworkFailed(data_->LastError(), true);
             CloseData();
             return 0;
         }
@@ -206,7 +233,7 @@ int CFtpClient::AttachData() {
     if (passiveData_) return data_ ? 1 : 0;
     std::unique_ptr<plat::Socket> s = listener_ ? listener_->Accept() : nullptr;
     if (!s) {
-        Fail(FtpFailure::Network);
+        NetworkFailed(listener_ ? listener_->LastError() : plat::SocketError::Other, true);
         CloseData();
         return 0;
     }
@@ -240,7 +267,7 @@ int CFtpClient::RemoteSize(const std::string& path, bool passive) {
     for (;;) {
         std::int64_t n = data_->Recv(buf, sizeof buf);
         if (n < 0) {
-            Fail(FtpFailure::Network);
+            NetworkFailed(data_->LastError(), false);
             CloseData();
             return 0;
         }

@@ -61,17 +61,28 @@ class CFtpClient : public Cancellable {
     void RequestAbort();
     void Cancel() override { RequestAbort(); }
 
+    // Why the last operation failed, in the user's words: the server's reply,
+    // the local file's error or what the connection did.
+    std::string Why() const;
+
     std::int64_t remoteSize = 0;
     std::string lastMessage;
     std::string listing;
     int replyClass = 0;
     FtpFailure failure = FtpFailure::None;
+    // The local file that failed and the system's reason, in the user's words.
+    std::string localError;
 
   private:
     enum class LoopEnd { ServerClosed, OwnStop, Merged, Failed };
 
     void SetMessage(int number) { lastMessage = FtpMessageText(number); }
     void Fail(FtpFailure kind);
+    // A connection failure, with what the socket said.
+    void NetworkFailed(plat::SocketError e, bool connecting);
+    // The local file could not be opened, read or written; call right after
+    // the failing call, so the system's reason is still there.
+    void LocalFileFailed(int number, const char* action);
     static constexpr int kSegmentedReceiveBuffer = 256 * 1024;
     std::int64_t Keep(std::int64_t n, std::int64_t& limit) const;
     int Connect(const std::string& host, std::uint16_t port);
@@ -89,6 +100,9 @@ class CFtpClient : public Cancellable {
 
     CProject& owner_;
     std::int64_t timeoutMs_;
+    std::string host_;  // the server (or proxy) of the control connection
+    std::uint16_t port_ = 0;
+    std::string networkError_;
     plat::File file_;
     std::string localPathOpen_;
 

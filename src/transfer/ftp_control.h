@@ -28,6 +28,7 @@ class CControlSocket {
     std::string LocalAddress() const { return socket_.LocalAddress(); }
     std::string PeerAddress() const { return socket_.PeerAddress(); }
     std::int64_t TimeoutMs() const { return socket_.TimeoutMs(); }
+    plat::SocketError LastError() const { return socket_.LastError(); }
 
   private:
     plat::Socket socket_;

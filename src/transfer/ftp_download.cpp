@@ -54,25 +54,48 @@ void PrepareLocalFile(CProject& project, const std::string& folder) {
         have + (segmentWorker && project.servedSegment ? project.servedSegment->start : 0);
 }
 
+// A reply of class 5 is the server's final word on this file.
+bool RefusedForGood(const CFtpClient& client) {
+    return client.failure == FtpFailure::Refused && client.replyClass == 5;
+}
+
 // After a listing: the bytes still missing, if any. 1 when the file is whole.
 int FetchRest(CProject& project, CFtpClient& client, const std::string& path, bool listed,
               bool passive) {
     if (!listed) {
         // A listing the server refused leaves nothing to fetch: a failed
-        // attempt, not a finished one.
-        if (project.result >= 0) project.result = ResultIncomplete;
+        // attempt, not a finished one, and with a 5xx one not worth repeating.
+        if (project.result >= 0)
+            project.result = RefusedForGood(client) ? ResultRefused : ResultIncomplete;
+        project.SetFailureText(client.Why());
         NotifyRow(project, StatusEvent::Error);
         return 0;
     }
-    if (project.bytesDone == client.remoteSize && client.remoteSize != 0 && !project.segmentWorker)
-        return 1;
+    const std::int64_t have = project.bytesDone, size = client.remoteSize;
+    if (!project.segmentWorker && size != 0) {
+        if (have == size) return 1;
+        if (have > size) {
+            // Resuming would ask for bytes past the end: this is another file.
+            project.result = ResultRefused;
+            project.SetFailureText(
+                "the local file " + project.localPath + " (" + std::to_string(have) +
+                " bytes) is longer than the remote one (" + std::to_string(size) + " bytes)");
+            return 0;
+        }
+    }
     NotifyRow(project, StatusEvent::Transferring);
     int ok = WithClientOpen(
         project, [&] { return client.Transfer(path, project.localPath, passive, true, true); });
     if (plat::FileSize(project.localPath).value_or(-1) == 0) plat::RemoveFile(project.localPath);
-    if (!ok && project.result == ResultOk && client.failure != FtpFailure::LocalFile &&
-        client.failure != FtpFailure::Stopped && !project.stopRequested)
-        project.result = ResultIncomplete;  // e.g. RETR refused: no file arrived
+    if (!ok && client.failure == FtpFailure::LocalFile) {
+        // A file that cannot be written is no finished file, and a retry
+        // will not make room.
+        project.result = ResultFileError;
+    } else if (!ok && project.result == ResultOk && client.failure != FtpFailure::Stopped &&
+               !project.stopRequested) {
+        project.result = ResultIncomplete;  // e.g. the data connection closed early
+    }
+    if (!ok && project.result < 0) project.SetFailureText(client.Why());
     return ok;
 }
 
@@ -82,10 +105,18 @@ int FtpDownload(CProject& project, const std::string& url) {
     UrlParts parts;
     SplitUrl(url, parts);
     project.clientOpen = false;
-    const std::string fileName = project.localName.empty() ? FtpLocalFileName(url) : project.localName;
+    const std::string fileName =
+        project.localName.empty() ? FtpLocalFileName(url) : project.localName;
     project.SetText(&ProjectSettings::fileName, fileName);
     const std::string folder = project.GetText(&ProjectSettings::folder);
     project.localPath = LocalPath(folder, fileName);
+    if (fileName.empty() && !project.hidden) {
+        // "ftp://host/dir/" names a folder: there is no file to write to. (The
+        // keep-alive fetcher only logs on and off.)
+        project.result = ResultFileError;
+        project.SetFailureText("no file name in " + url);
+        return 0;
+    }
 
     if (project.settings.segments > 0 && project.settings.totalSize != 0 && PreMerge(project))
         return 1;
@@ -110,6 +141,7 @@ int FtpDownload(CProject& project, const std::string& url) {
     ClientScope client(project);
     NotifyRow(project, StatusEvent::Connecting);
     if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
+        project.SetFailureText(client->Why());
         NotifyRow(project, StatusEvent::Error);
         PauseUnlessStopped(project, GlobalRuntime().errorPauseMs.load());
         return 0;

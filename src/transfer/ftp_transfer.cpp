@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "transfer/failure_text.h"
 #include "transfer/ftp_client.h"
 #include "transfer/segments.h"
 
@@ -23,6 +24,12 @@ struct MergeFlagScope {
 };
 }  // namespace
 
+void CFtpClient::LocalFileFailed(int number, const char* action) {
+    localError = LocalFileText(localPathOpen_, action);
+    SetMessage(number);
+    failure = FtpFailure::LocalFile;
+}
+
 // 1: REST works; 0: refused; -1: the connection failed.
 int CFtpClient::ProbeRest() {
     if (!SendLine("REST 100") || !ReadReply()) return -1;
@@ -37,13 +44,11 @@ bool CFtpClient::Restart(bool download) {
     if (download) {
         file_.Close();
         if (!file_.Open(localPathOpen_, plat::File::Mode::Truncate)) {
-            SetMessage(kFtpLocalFile);
-            failure = FtpFailure::LocalFile;
+            LocalFileFailed(kFtpLocalFile, "open");
             return false;
         }
     } else if (!file_.Seek(0)) {
-        SetMessage(kFtpFileError);
-        failure = FtpFailure::LocalFile;
+        LocalFileFailed(kFtpFileError, "open");
         return false;
     }
     owner_.settings.savedProgress = 0;
@@ -62,8 +67,7 @@ int CFtpClient::Transfer(const std::string& remote, const std::string& local, bo
     };
     localPathOpen_ = local;
     if (!file_.Open(local, download ? plat::File::Mode::ReadWrite : plat::File::Mode::Read)) {
-        SetMessage(kFtpLocalFile);
-        failure = FtpFailure::LocalFile;
+        LocalFileFailed(kFtpLocalFile, "open");
         return 0;
     }
     if (!Command("TYPE I")) return abandon();
@@ -76,8 +80,7 @@ int CFtpClient::Transfer(const std::string& remote, const std::string& local, bo
     bool positioned = download ? (resume ? file_.SeekEnd() : file_.Seek(0))
                                : (resume ? file_.Seek(offset) : true);
     if (!positioned) {
-        SetMessage(kFtpFileError);
-        failure = FtpFailure::LocalFile;
+        LocalFileFailed(kFtpFileError, "open");
         return abandon();
     }
     if (download && !resume) owner_.settings.savedProgress = 0;
@@ -98,7 +101,8 @@ int CFtpClient::Transfer(const std::string& remote, const std::string& local, bo
     if (!SendLine((download ? "RETR " : "STOR ") + remote) || !ReadReply()) return abandon();
     if (replyClass != 1) {
         failure = FtpFailure::Refused;
-        owner_.result = ResultIncomplete;
+        // A 5xx is the server's final word on this file; a 4xx may pass.
+        owner_.result = replyClass == 5 ? ResultRefused : ResultIncomplete;
         return abandon();
     }
     owner_.settings.totalSize = download ? remoteSize : file_.Size();
@@ -132,14 +136,13 @@ CFtpClient::LoopEnd CFtpClient::DownloadLoop() {
         std::int64_t n = data_->Recv(buf, block.size());
         if (n == 0) return LoopEnd::ServerClosed;
         if (n < 0) {
-            Fail(FtpFailure::Network);
+            NetworkFailed(data_->LastError(), false);
             return LoopEnd::Failed;
         }
         std::int64_t limit = -1;
         n = Keep(n, limit);
         if (n > 0 && !file_.Write(buf, static_cast<std::size_t>(n))) {
-            SetMessage(kFtpFileError);
-            failure = FtpFailure::LocalFile;
+            LocalFileFailed(kFtpFileError, "write");
             return LoopEnd::Failed;
         }
         owner_.bytesDone += n;
@@ -169,12 +172,11 @@ CFtpClient::LoopEnd CFtpClient::UploadLoop() {
         std::int64_t n = file_.Read(buf, block.size());
         if (n == 0) return LoopEnd::ServerClosed;
         if (n < 0) {
-            SetMessage(kFtpFileError);
-            failure = FtpFailure::LocalFile;
+            LocalFileFailed(kFtpFileError, "read");
             return LoopEnd::Failed;
         }
         if (!data_->SendAll(buf, static_cast<std::size_t>(n))) {
-            Fail(FtpFailure::Network);
+            NetworkFailed(data_->LastError(), false);
             return LoopEnd::Failed;
         }
         if (owner_.stopRequested) return LoopEnd::OwnStop;

@@ -9,6 +9,7 @@
 #include "base/status_event.h"
 #include "platform/files.h"
 #include "transfer/chunked.h"
+#include "transfer/failure_text.h"
 #include "transfer/segments.h"
 
 namespace ks {
@@ -70,6 +71,15 @@ void CHttpConnection::Fail(Download& d, std::int32_t r) {
     d.ret = 0;
 }
 
+void CHttpConnection::Why(std::string text) {
+    failureText = std::move(text);
+    if (owner) owner->SetFailureText(failureText);
+}
+
+std::string CHttpConnection::SocketWhy(bool connecting) const {
+    return SocketFailureText(socket_.LastError(), host, port, connecting);
+}
+
 int CHttpConnection::SendAndReceive(const std::string& request) {
     if (downloadMode && !owner) return SetResult(ResultNetwork), 0;
     if (downloadMode) {
@@ -80,6 +90,7 @@ int CHttpConnection::SendAndReceive(const std::string& request) {
     if (!socket_.Connect(host, port)) {
         connected = false;
         SetResult(ResultNetwork);
+        Why(SocketWhy(true));
         return 0;
     }
     connected = true;
@@ -87,6 +98,7 @@ int CHttpConnection::SendAndReceive(const std::string& request) {
     if (secure && !StartTls()) return 0;
     if (!(tls_ ? tls_->SendAll(request) : socket_.SendAll(request))) {
         if (downloadMode) SetResult(ResultNetwork);
+        Why(SocketWhy(false));
         return 0;
     }
     if (!downloadMode) return ReceivePage();
@@ -123,16 +135,25 @@ int CHttpConnection::ReceiveToFile() {
 // The answer ended: the peer closed (0 bytes) or the receive failed.
 void CHttpConnection::OnEnd(Download& d, bool peerClosed) {
     CProject& p = d.p;
+    const std::string where = host + ":" + std::to_string(port);
+    const std::string closedEarly = "connection closed by " + where + " before the end of the file";
     if (!d.headerDone) {
         // Without a complete header nothing was learnt, let alone written.
         Fail(d, ResultNetwork);
+        Why(peerClosed ? "connection closed by " + where + " without an answer" : SocketWhy(false));
     } else if (d.chunkedBody) {
-        if (!d.chunked.Done()) Fail(d, peerClosed ? ResultIncomplete : ResultNetwork);
+        if (!d.chunked.Done()) {
+            Fail(d, peerClosed ? ResultIncomplete : ResultNetwork);
+            Why(peerClosed ? closedEarly : SocketWhy(false));
+        }
     } else if (peerClosed) {
-        if (!d.lengthUnknown && p.settings.totalSize.load() != p.bytesDone.load())
+        if (!d.lengthUnknown && p.settings.totalSize.load() != p.bytesDone.load()) {
             Fail(d, ResultIncomplete);
+            Why(closedEarly);
+        }
     } else if (d.lengthUnknown || p.settings.totalSize.load() != p.bytesDone.load()) {
         Fail(d, ResultNetwork);
+        Why(SocketWhy(false));
     } else {
         SetResult(ResultOk);
     }
@@ -168,6 +189,7 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
         }
         if (code < 500) RejectSegmentSource(p);
         Fail(d, code < 500 ? ResultHttpClientError : ResultHttpServerError);
+        Why(ServerAnswerText(statusLine));
         return false;
     } else if (code >= 300 && code < 400 && Lower(location) != Lower(p.nextUrl)) {
         p.nextUrl = location;
@@ -179,6 +201,7 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
         lowerPath.find(".htm") == std::string::npos &&
         lowerPath.find(".txt") == std::string::npos) {
         Fail(d, ResultIncomplete);
+        Why("server sent a web page instead of the file");
         return false;
     }
     if (d.partial) {
@@ -206,6 +229,7 @@ bool CHttpConnection::OnHeader(Download& d, char* body, std::size_t len) {
             d.partial ? d.file.Open(p.localPath, plat::File::Mode::ReadWrite) && d.file.SeekEnd()
                       : d.file.Open(p.localPath, plat::File::Mode::Truncate);
         if (!opened) {
+            Why(LocalFileText(p.localPath, "open"));
             Fail(d, ResultFileError);
             return false;
         }
@@ -266,6 +290,7 @@ bool CHttpConnection::OnBody(Download& d, char* data, std::size_t len, bool segm
         len = static_cast<std::size_t>(std::min<std::int64_t>(room, std::int64_t(len)));
     }
     if (len > 0 && !p.hidden && !d.file.Write(data, len)) {
+        Why(LocalFileText(p.localPath, "write"));
         Fail(d, ResultFileError);
         return false;
     }

@@ -67,7 +67,8 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     bool pageTruncated = false;
     bool connected = false;
     std::int32_t result = ResultOk;
-    // Why TLS failed ("unknown issuer", ...); empty otherwise.
+    // Why the exchange failed, in the user's words ("unknown issuer",
+    // "server answered 404 Not Found", ...); empty otherwise.
     std::string failureText;
 
   private:
@@ -85,6 +86,9 @@ class CHttpConnection : public Cancellable, public HttpHeaders {
     void OnEnd(Download& d, bool peerClosed);
     void SetResult(std::int32_t r);
     void Fail(Download& d, std::int32_t r);
+    // Keeps the reason of a failure here and in the owner.
+    void Why(std::string text);
+    std::string SocketWhy(bool connecting) const;
 
     plat::Socket socket_;
     std::unique_ptr<plat::TlsStream> tls_;

@@ -43,8 +43,7 @@ bool CHttpConnection::OpenTunnel() {
     if (answer.statusCode >= 200 && answer.statusCode < 300) return true;
     std::string status = answer.statusLine;
     while (!status.empty() && (status.back() == '\r' || status.back() == '\n')) status.pop_back();
-    failureText = "the proxy refused the connection: " + status;
-    if (owner) owner->SetFailureText(failureText);
+    Why("the proxy refused the connection: " + status);
     SetResult(answer.statusCode >= 500 ? ResultHttpServerError : ResultHttpClientError);
     return false;
 }
@@ -54,8 +53,7 @@ bool CHttpConnection::OpenTunnel() {
 bool CHttpConnection::StartTls() {
     tls_ = std::make_unique<plat::TlsStream>(socket_);
     if (tls_->Handshake(tlsHost, trust)) return true;
-    failureText = tls_->FailureText();
-    if (owner) owner->SetFailureText(failureText);
+    Why(tls_->FailureText());
     SetResult(tls_->Failure() == plat::TlsFailure::Network ? ResultNetwork : ResultTlsFailure);
     return false;
 }

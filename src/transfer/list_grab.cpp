@@ -194,7 +194,7 @@ bool FetchEntry(CProject& p, const WorkerHooks& h, const std::string& u, bool& f
         // failing will not mend on a retry: the entry fails, the list goes on.
         serverErrors = r == ResultHttpServerError ? serverErrors + 1 : 0;
         const std::int32_t limit = p.attemptLimit.load();
-        if (r == ResultHttpClientError || r == ResultFileError ||
+        if (r == ResultHttpClientError || r == ResultFileError || r == ResultRefused ||
             serverErrors > kMaxServerErrorRetries || (limit > 0 && ++attempts >= limit)) {
             NotifyRow(p, StatusEvent::Error);
             failed = true;

@@ -4,6 +4,7 @@
 
 #include "base/checkpoint.h"
 #include "base/list_file.h"
+#include "base/outcome.h"
 #include "base/project.h"
 #include "base/runtime.h"
 #include "base/status_event.h"
@@ -11,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/socket.h"
 #include "transfer/download_worker.h"
+#include "transfer/failure_text.h"
 #include "transfer/ftp_client.h"
 #include "transfer/ftp_session.h"
 #include "transfer/segments.h"
@@ -53,12 +55,14 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std:
     project.localPath = localPath;
     const auto localSize = plat::FileSize(localPath);
     if (!localSize) {
+        project.SetFailureText(LocalFileText(localPath, "open"));
         project.loggedOn = false;
         return 0;
     }
     const std::string remote = dir + plat::BaseName(localPath);
     if (!FtpTextsAreSafe(logon, remote)) {
         // Never sent: a line break would smuggle a command to the server.
+        project.SetFailureText("a line break in the name of " + localPath);
         project.loggedOn = false;
         return 0;
     }
@@ -75,6 +79,7 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std:
     if (!project.loggedOn) {
         NotifyRow(project, StatusEvent::Connecting);
         if (!WithClientOpen(project, [&] { return client->Logon(logon); })) {
+            project.SetFailureText(client->Why());
             project.loggedOn = false;
             DropClient(project, client);
             return 0;
@@ -88,6 +93,7 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std:
         // A refused listing is how many servers say the file is not there yet:
         // that is the ordinary case of an upload, not a reason to skip it.
         if (client->failure != FtpFailure::Refused) {
+            project.SetFailureText(client->Why());
             project.loggedOn = false;
             DropClient(project, client);
             return 0;
@@ -119,7 +125,10 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std:
         if (!ok && project.result >= 0 && client->failure != FtpFailure::LocalFile &&
             client->failure != FtpFailure::Stopped && !project.stopRequested)
             project.result = ResultIncomplete;  // STOR refused or the server lost data
-        if (!ok) project.loggedOn = false;
+        if (!ok) {
+            project.SetFailureText(plat::BaseName(localPath) + ": " + client->Why());
+            project.loggedOn = false;
+        }
     }
     project.settings.savedProgress = project.bytesDone.load();
     if (project.result == ResultNetwork) {
@@ -151,7 +160,12 @@ int UploadWorker(CProject* projectPtr) {
     }
     project.settings.seqTo = static_cast<std::int32_t>(entries.size());
     project.settings.seqFrom = 1;
+    project.SetFailureText({});
     NewClient(project, client);
+    // Files passed over for good (missing here, refused by the server): the
+    // others still go, but the run is no success.
+    int skipped = 0;
+    std::string skippedWhy;
 
     for (std::size_t i = 0; i < entries.size();) {
         if (project.stopRequested) {
@@ -169,7 +183,17 @@ int UploadWorker(CProject* projectPtr) {
             project.result = ResultOk;
             SaveCheckpoint(project);
             ++i;
-        } else if (project.result < 0) {
+        } else if (project.result == ResultRefused || project.result >= 0) {
+            // The server's final word on this file, or a local file that cannot
+            // be read: a retry would fail alike.
+            if (project.result < 0) NewClient(project, client);
+            if (!project.stopRequested) {
+                ++skipped;
+                skippedWhy = project.FailureText();
+            }
+            project.result = ResultOk;
+            ++i;
+        } else {
             NewClient(project, client);
             if (project.stopRequested) {
                 project.active = false;
@@ -178,15 +202,20 @@ int UploadWorker(CProject* projectPtr) {
             }
             RetryWait(project);
             project.result = ResultOk;
-        } else {
-            ++i;  // a missing local file is not retried
         }
+    }
+    if (skipped > 0 && project.result >= 0 && !project.stopRequested) {
+        project.result = ResultRefused;
+        project.SetFailureText(skipped == 1 ? skippedWhy
+                                            : std::to_string(skipped) + " files not uploaded; " +
+                                                  skippedWhy);
     }
 
     StatusEvent final = project.result < 0      ? StatusEvent::Error
                         : project.stopRequested ? StatusEvent::Stopped
                                                 : StatusEvent::Completed;
     NotifyRow(project, final);
+    SaveOutcome(project, final);
     project.rate = 0;
     NotifyActivity(false);
     SaveCheckpoint(project);
