@@ -109,6 +109,34 @@ TEST_F(CliGrab, AListFileAndItsFailures) {
     }
 }
 
+TEST_F(CliGrab, AListTooLongToReadIsCutAndSaysSo) {
+    ScriptedHttpServer server({HttpRule::File("/a.zip", a_), HttpRule::File("/b.zip", b_)});
+    const std::string links = server.Url("/a.zip") + "\n" + server.Url("/b.zip") + "\n";
+    // Past the bounds: a page over 4 MiB, a list file over 32 MiB. What lies
+    // beyond them is never read, so its link is never fetched.
+    const std::string pagePadding(5 * 1024 * 1024, ' ');
+    server.SetRules(
+        {HttpRule::File("/a.zip", a_), HttpRule::File("/b.zip", b_),
+         Page("/big.html", "<a href=a.zip> <a href=b.zip>" + pagePadding + "<a href=c.zip>")});
+    ks::test::TempDir list;
+    ASSERT_TRUE(ks::plat::WriteFileAtomic(
+        list.File("list.txt"),
+        links + std::string(33 * 1024 * 1024, 'x') + "\n" + server.Url("/c.zip") + "\n"));
+    for (const std::string& source : {server.Url("/big.html"), list.File("list.txt")}) {
+        SCOPED_TRACE(source);
+        ks::plat::RemoveFile(down_.File("a.zip"));
+        ks::plat::RemoveFile(down_.File("b.zip"));
+        std::string errors;
+        EXPECT_EQ(CliKeepingErrors(
+                      {"grab", "--quiet", "--types", "zip", "--dir", down_.path(), source}, errors),
+                  1);
+        EXPECT_NE(errors.find("The list was cut after 2 files"), std::string::npos) << errors;
+        EXPECT_TRUE(down_.Read("a.zip") == *a_);
+        EXPECT_TRUE(down_.Read("b.zip") == *b_);
+        EXPECT_FALSE(Requested(server, "/c.zip"));
+    }
+}
+
 TEST_F(CliGrab, AMissingListFileIsReportedAndFails) {
     std::string errors;
     EXPECT_EQ(

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/files.h"
 #include "base/project.h"
+#include "platform/files.h"
 #include "support/ftp_test_env.h"
 #include "support/scripted_ftp_server.h"
 #include "support/temp_dir.h"
@@ -63,6 +63,11 @@ TEST_F(FtpUploadTest, ResumeOverwriteAndComplete) {
         {"remote longer", 0, Bytes(5000, 'z'), {"TYPE I", "PASV", "STOR /up/f.bin", "QUIT"}},
         {"not there", 0, "", {"TYPE I", "PASV", "STOR /up/f.bin", "QUIT"}},
         {"already complete", 0, local, {}},
+        {"overwrite, already complete", 1, local, {}},
+        {"overwrite, remote longer",
+         1,
+         Bytes(5000, 'z'),
+         {"TYPE I", "PASV", "STOR /up/f.bin", "QUIT"}},
     };
     const std::string path = Put("f.bin", local);
     UsePassive(true);
@@ -75,6 +80,10 @@ TEST_F(FtpUploadTest, ResumeOverwriteAndComplete) {
         ASSERT_EQ(UploadOne(p, client, path, true), 1) << c.what;
         std::vector<std::string> sent = From(server.CommandsUpTo("QUIT"), "TYPE I");
         EXPECT_EQ(sent, c.sent) << c.what;
+        const std::vector<std::string> all = server.CommandsUpTo("QUIT");
+        const bool stored = std::any_of(
+            all.begin(), all.end(), [](const std::string& l) { return l.rfind("STOR", 0) == 0; });
+        EXPECT_EQ(stored, !c.sent.empty()) << c.what;
         EXPECT_TRUE(server.GetFile("/up/f.bin") == local) << c.what;
         EXPECT_FALSE(p.loggedOn.load()) << c.what << ": logged off after the last file";
     }

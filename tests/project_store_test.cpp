@@ -442,3 +442,51 @@ TEST(ProjectStore, OversizedFilesAreLeftUnread) {
     std::vector<std::string> none;
     EXPECT_FALSE(ReadUploadList(dir.File("missing.lst"), none));
 }
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(plat::ReadWholeFile(path, text)) << path;
+    return text;
+}
+
+}  // namespace
+
+// A project file from before mirror lists had names. Saving it without mirrors
+// changes nothing; once it has mirrors, their list is named before the project
+// file is written, so the name (and the mirrors) survive the process, and
+// later runs keep that name and save nothing.
+TEST(ProjectStore, MirrorListNameIsStoredWithTheSaveThatNeedsIt) {
+    ks::test::TempDir dir;
+    const std::string projects = ProjectsFolder(dir.path());
+    ASSERT_TRUE(plat::MakeDirs(projects));
+    ProjectSettings old = Sample(ProjectKind::Download, dir.path());
+    old.position = 0;  // as loading numbers it
+    const std::string kpr = plat::JoinPath(projects, "1000.kpr");
+    WriteText(kpr, FormatProjectFile(old, 5));
+    const std::string original = ReadText(kpr);
+
+    auto first = LoadProjects(dir.path());
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_TRUE(SaveProject(*first[0]));
+    EXPECT_EQ(first[0]->GetText(&ProjectSettings::mirrorFile), "") << "no mirrors, no name";
+    EXPECT_EQ(ReadText(kpr), original);
+
+    first[0]->SetMirrors({"http://m1/x.zip"});
+    ASSERT_TRUE(SaveProject(*first[0]));
+    const std::string named = first[0]->GetText(&ProjectSettings::mirrorFile);
+    ASSERT_FALSE(named.empty());
+    EXPECT_EQ(ParseProjectFile(ReadText(kpr)).mirrorFile, named);
+    first.clear();
+
+    const std::string stored = ReadText(kpr);
+    for (int run = 0; run < 2; ++run) {
+        auto again = LoadProjects(dir.path());
+        ASSERT_EQ(again.size(), 1u);
+        EXPECT_EQ(again[0]->Mirrors(), std::vector<std::string>{"http://m1/x.zip"});
+        ASSERT_TRUE(SaveProject(*again[0]));
+        EXPECT_EQ(again[0]->GetText(&ProjectSettings::mirrorFile), named) << "run " << run;
+        EXPECT_EQ(ReadText(kpr), stored) << "run " << run;
+    }
+}

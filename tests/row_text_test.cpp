@@ -254,3 +254,29 @@ TEST(RowText, ColumnHeadersInOrder) {
                               "Status",   "Rate", "Time left", "Filename"};
     for (int i = 0; i < kRowColumns; ++i) EXPECT_STREQ(ColumnHeader(i), expected[i]);
 }
+
+TEST(RowText, AListReadOnlyInPartSaysSoAfterItsStatus) {
+    struct Case {
+        ProjectKind kind;
+        std::int64_t cutAt;
+        StatusEvent event;
+        std::string status;
+    } cases[] = {
+        {ProjectKind::UrlListGrab, 7, StatusEvent::Completed, "Completed. (list cut at 7 links)"},
+        {ProjectKind::UrlListGrab, 0, StatusEvent::Error, "Error (list cut at 0 links)"},
+        {ProjectKind::UrlListGrab, 100000, StatusEvent::Tick,
+         "10.0%/50.0% (list cut at 100000 links)"},
+        {ProjectKind::UrlListGrab, -1, StatusEvent::Completed, "Completed."},
+        // Only a list has a list to cut.
+        {ProjectKind::Download, 7, StatusEvent::Completed, "Completed."},
+    };
+    for (const Case& c : cases) {
+        RowSetup s = Running();
+        s.kind = c.kind;
+        s.from = 1;
+        s.to = 2;
+        auto p = Make(s);
+        p->listCutAt = c.cutAt;
+        EXPECT_EQ(FormatRow(*p, c.event).columns[ColStatus], c.status) << c.cutAt;
+    }
+}

@@ -5,10 +5,21 @@
 
 namespace ks {
 
+// One open and reads up to the limit: no separate size query, which would cost
+// a second lookup of the path for each of thousands of project files, and a
+// file that grows meanwhile is still cut off at the limit.
 bool ReadBounded(const std::string& path, std::int64_t limit, std::string& text) {
-    auto size = plat::FileSize(path);
-    if (!size || *size > limit) return false;
-    return plat::ReadWholeFile(path, text) && std::int64_t(text.size()) <= limit;
+    text.clear();
+    plat::File f;
+    if (!f.Open(path, plat::File::Mode::Read)) return false;
+    char buf[16384];
+    for (;;) {
+        const std::int64_t n = f.Read(buf, sizeof buf);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        if (std::int64_t(text.size()) + n > limit) return false;
+        text.append(buf, static_cast<std::size_t>(n));
+    }
 }
 
 std::vector<std::string> ListEntries(const std::string& text) {

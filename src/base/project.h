@@ -188,6 +188,9 @@ class CProject {
     std::atomic<std::int32_t> result{0};
     // Failed attempts after which the worker gives up with "Error"; 0: never.
     std::atomic<std::int32_t> attemptLimit{0};
+    // URL list grab: the links kept when the list or page was longer than the
+    // limits and the rest went unread; -1 when it was read whole.
+    std::atomic<std::int64_t> listCutAt{-1};
     std::atomic<std::int32_t> imageBase{4};
     std::atomic<std::int64_t> bytesDone{0};
     std::atomic<std::int64_t> bytesSinceTick{0};

@@ -86,7 +86,9 @@ bool Engine::Open(const std::string& homeOption, std::string& error) {
     queue->SetOptions(QueueOptionsFrom(settings));
     queue->SetWorker(ProjectKind::Search, [](CProject* p) { SearchWorker(p); });
     EnsureDefaultSearchIni(programFolder);
-    for (auto& p : LoadProjects(programFolder)) queue->AppendProject(std::move(p));
+    std::vector<std::unique_ptr<CProject>> loaded = LoadProjects(programFolder);
+    queue->Rows().Reserve(loaded.size());
+    for (auto& p : loaded) queue->AppendProject(std::move(p));
     open_ = true;
     return true;
 }

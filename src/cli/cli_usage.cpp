@@ -35,7 +35,8 @@ std::string UsageText(Command c) {
                    "  --retries N        give up on a file after N failed attempts\n"
                    "  -q, --quiet        no progress line and no messages\n"
                    "Exit status: 0 every file completed, 1 a file failed or the list could\n"
-                   "not be read, 130 interrupted.\n";
+                   "not be read (or only in part: a list longer than 100000 links or 32 MiB,\n"
+                   "or a page over 4 MiB, is cut, and says so), 130 interrupted.\n";
         case Command::Add:
             return "usage: kestrune-cli [--home DIR] add [--ca-file FILE] [--insecure] URL...\n"
                    "Adds each URL as a new download project (not started).\n"

@@ -39,19 +39,27 @@ int RunAdd(const CliArgs& a) {
 int RunList(const CliArgs& a) {
     Engine e;
     if (!OpenEngine(e, a.home)) return kExitError;
-    for (const RowSnapshot& row : e.queue->Rows().Snapshot()) {
-        std::string line;
+    // Row by row rather than one copy of the whole list: a long list costs no
+    // second copy of its texts.
+    const RowModel& rows = e.queue->Rows();
+    std::string line;
+    for (std::size_t i = 0; i < rows.Count(); ++i) {
+        std::optional<RowTexts> row = rows.TextsAt(i);
+        if (!row) break;
+        line.clear();
         for (int c = 0; c < kRowColumns; ++c) {
             if (c) line += '\t';
-            line += row.texts.columns[c];
+            line += row->columns[c];
         }
-        if (a.longList) {
+        CProject* project = rows.ProjectAt(i);
+        if (a.longList && project) {
             // How the last run ended, as its worker left it beside the project.
             const std::optional<Outcome> o =
-                ReadOutcome(row.project->GetText(&ProjectSettings::projectFile));
+                ReadOutcome(project->GetText(&ProjectSettings::projectFile));
             line += '\t' + (o ? o->status : std::string()) + '\t' + (o ? o->why : std::string());
         }
-        std::printf("%s\n", line.c_str());
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
     }
     return kExitOk;
 }

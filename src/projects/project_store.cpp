@@ -8,6 +8,7 @@
 #include <set>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <variant>
 
 #include "base/checkpoint.h"
@@ -56,8 +57,10 @@ class KnownContents {
 };
 
 KnownContents& Known() {
-    static KnownContents known;
-    return known;
+    // Never destroyed: freeing thousands of remembered texts would only
+    // lengthen the exit, and a worker may still save while the process ends.
+    static KnownContents* known = new KnownContents;
+    return *known;
 }
 
 bool WriteIfChanged(const std::string& path, const std::string& text) {
@@ -192,17 +195,41 @@ std::string EnsureMirrorFile(CProject& p, const std::string& projectsDir) {
     return p.settings.mirrorFile;
 }
 
-// Temporaries of replacements a crash interrupted.
-void RemoveStaleTemporaries(const std::string& dir) {
-    static const char* const kPatterns[] = {".kpr.tmp", ".cac.tmp", ".mir.tmp", ".lst.tmp"};
-    for (const std::string& name : plat::ListFiles(dir, "")) {
-        for (const char* pat : kPatterns) {
-            if (name.find(pat) != std::string::npos) {
-                plat::RemoveFile(plat::JoinPath(dir, name));
-                break;
-            }
-        }
+// The Projects folder as one listing found it: its project files, and every
+// name in it (lower case), so that loading asks the file system nothing about
+// a file it already knows to be missing. A lookup that fails can cost a scan
+// of the whole folder where names are matched without regard to case.
+struct ProjectsListing {
+    std::vector<std::string> projectFiles;
+    std::unordered_set<std::string> names;
+
+    // False only for a file in this folder that the listing did not see.
+    bool MayExist(const std::string& dir, const std::string& path) const {
+        if (plat::DirName(path) != dir) return true;
+        return names.count(AsciiLower(plat::BaseName(path))) != 0;
     }
+};
+
+// Also removes the temporaries of replacements a crash interrupted.
+ProjectsListing ListProjectsFolder(const std::string& dir) {
+    static const char* const kPatterns[] = {".kpr.tmp", ".cac.tmp", ".mir.tmp", ".lst.tmp"};
+    ProjectsListing out;
+    for (std::string& name : plat::ListFiles(dir, "")) {
+        bool stale = false;
+        for (const char* pat : kPatterns) stale = stale || name.find(pat) != std::string::npos;
+        if (stale) {
+            plat::RemoveFile(plat::JoinPath(dir, name));
+            continue;
+        }
+        std::string lower = AsciiLower(name);
+        const std::string ext = lower.size() > 4 ? lower.substr(lower.size() - 4) : "";
+        // New numbers continue above every numbered file, lists included, so
+        // the first number tried is normally free.
+        if (ext == ".kpr" || ext == ".cac" || ext == ".mir" || ext == ".lst")
+            if (ext == ".kpr") out.projectFiles.push_back(std::move(name));
+        out.names.insert(std::move(lower));
+    }
+    return out;
 }
 
 }  // namespace
@@ -303,12 +330,27 @@ std::unique_ptr<CProject> CreateProject(ProjectSettings settings, bool assignNew
     ReadSegmentFile(*p);
     LoadProjectMirrors(*p);
     p->rate = 0;
-    if (assignNewFiles) SaveProject(*p);
+    if (assignNewFiles) {
+        if (p->settings.Kind() == ProjectKind::Download)
+            EnsureMirrorFile(*p, plat::DirName(settings.projectFile));
+        SaveProject(*p);
+    }
     return p;
 }
 
 bool SaveProject(CProject& p) {
     if (p.segmentWorker) return ReturnSegment(p);
+    // A mirror list about to be written is named before the project file is
+    // written, so the project file names it from this save on: a name handed
+    // out after would be lost with the process, and the mirrors with it. A
+    // project without mirrors gets no name here; saving it changes nothing.
+    const std::vector<std::string> mirrors = p.Mirrors();
+    const bool writeMirrors = p.settings.Kind() == ProjectKind::Download && !mirrors.empty() &&
+                              p.settings.segments.load() > 0;
+    if (writeMirrors) {
+        const std::string kpr = p.GetText(&ProjectSettings::projectFile);
+        if (!kpr.empty()) EnsureMirrorFile(p, plat::DirName(kpr));
+    }
     ProjectSettings s = p.Snapshot();
     std::int64_t line8 =
         s.Kind() == ProjectKind::Search ? s.savedProgress.load() : p.bytesDone.load();
@@ -318,11 +360,7 @@ bool SaveProject(CProject& p) {
     if (s.segments > 0 && !s.segmentFile.empty() && s.Kind() != ProjectKind::Search) {
         WriteListIfChanged(s.segmentFile, SegmentNames(p));
     }
-    if (s.Kind() == ProjectKind::Download) {
-        std::string mir = EnsureMirrorFile(p, plat::DirName(s.projectFile));
-        std::vector<std::string> mirrors = p.Mirrors();
-        if (!mirrors.empty() && s.segments > 0) WriteListIfChanged(mir, mirrors);
-    }
+    if (writeMirrors && !s.mirrorFile.empty()) WriteListIfChanged(s.mirrorFile, mirrors);
     return true;
 }
 
@@ -331,8 +369,9 @@ std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFo
     std::vector<std::unique_ptr<CProject>> projects;
     std::string dir = ProjectsFolder(programFolder);
     if (!plat::MakeDirs(dir)) return projects;
-    RemoveStaleTemporaries(dir);
-    for (const std::string& name : plat::ListFiles(dir, ".kpr")) {
+    const ProjectsListing listing = ListProjectsFolder(dir);
+    projects.reserve(listing.projectFiles.size());
+    for (const std::string& name : listing.projectFiles) {
         std::string path = plat::JoinPath(dir, name);
         std::string text;
         if (!ReadBounded(path, kProjectFileMax, text)) continue;
@@ -341,7 +380,10 @@ std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFo
         ProjectSettings s = ParseProjectFile(text);
         s.projectFile = path;
         s.ownerList = ownerList;
-        auto p = CreateProject(s, false, programFolder);
+        auto p = std::make_unique<CProject>(s);
+        if (listing.MayExist(dir, s.segmentFile)) ReadSegmentFile(*p);
+        if (listing.MayExist(dir, s.mirrorFile)) LoadProjectMirrors(*p);
+        p->rate = 0;
         if (s.Kind() == ProjectKind::Download) p->bytesDone = s.savedProgress.load();
         bool finished = static_cast<std::uint32_t>(s.seqTo.load()) <
                         static_cast<std::uint32_t>(s.seqFrom.load());

@@ -38,7 +38,9 @@ ProjectQueue::ProjectQueue(QueueHost& host) : host_(host) {
 
 ProjectQueue::~ProjectQueue() {
     ClearRowSink(this);
-    for (CProject* p : rows_.Projects()) Release(rows_.Remove(p), false);
+    std::vector<CProject*> projects = rows_.Projects();
+    for (auto it = projects.rbegin(); it != projects.rend(); ++it)
+        Release(rows_.Remove(*it), false);
     Release(std::move(hidden_), false);
 }
 

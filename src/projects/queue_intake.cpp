@@ -98,7 +98,8 @@ void ProjectQueue::StopHidden() {
 
 void ProjectQueue::ShutdownAll() {
     std::vector<CProject*> projects = rows_.Projects();
-    for (std::size_t i = 0; i < projects.size(); ++i) {
+    // From the last row up: taking the last row out moves no other row.
+    for (std::size_t i = projects.size(); i-- > 0;) {
         CProject* p = projects[i];
         p->settings.position = std::int32_t(i);
         SaveProject(*p);

@@ -4,13 +4,32 @@
 
 namespace ks {
 
+std::size_t* RowModel::Find(CProject* project) {
+    auto it = index_.find(project);
+    return it == index_.end() ? nullptr : &it->second;
+}
+
+const std::size_t* RowModel::Find(CProject* project) const {
+    auto it = index_.find(project);
+    return it == index_.end() ? nullptr : &it->second;
+}
+
+// Rows [from, to) moved: their index entries follow them.
+void RowModel::Reindex(std::size_t from, std::size_t to) {
+    to = std::min(to, rows_.size());
+    for (std::size_t i = from; i < to; ++i) index_[rows_[i].view.project] = i;
+}
+
 void RowModel::Insert(std::size_t index, ProjectPtr project, RowTexts texts) {
     {
         std::lock_guard<std::mutex> g(mu_);
         index = std::min(index, rows_.size());
         CProject* id = project.get();
+        // A project has one row: a second insert would leave a row the index forgets.
+        if (Find(id)) return;
         rows_.insert(rows_.begin() + std::ptrdiff_t(index),
                      Row{std::move(project), RowSnapshot{id, std::move(texts)}});
+        Reindex(index, rows_.size());
     }
     Changed();
 }
@@ -19,15 +38,23 @@ void RowModel::Append(ProjectPtr project, RowTexts texts) {
     Insert(static_cast<std::size_t>(-1), std::move(project), std::move(texts));
 }
 
+void RowModel::Reserve(std::size_t n) {
+    std::lock_guard<std::mutex> g(mu_);
+    rows_.reserve(n);
+    index_.reserve(n);
+}
+
 ProjectPtr RowModel::Remove(CProject* project) {
     ProjectPtr owner;
     {
         std::lock_guard<std::mutex> g(mu_);
-        auto it = std::find_if(rows_.begin(), rows_.end(),
-                               [&](const Row& r) { return r.view.project == project; });
-        if (it == rows_.end()) return nullptr;
-        owner = std::move(it->owner);
-        rows_.erase(it);
+        const std::size_t* at = Find(project);
+        if (!at) return nullptr;
+        const std::size_t i = *at;
+        owner = std::move(rows_[i].owner);
+        rows_.erase(rows_.begin() + std::ptrdiff_t(i));
+        index_.erase(project);
+        Reindex(i, rows_.size());
     }
     Changed();
     return owner;
@@ -41,6 +68,7 @@ bool RowModel::Move(std::size_t from, std::size_t to) {
         Row row = std::move(rows_[from]);
         rows_.erase(rows_.begin() + std::ptrdiff_t(from));
         rows_.insert(rows_.begin() + std::ptrdiff_t(to), std::move(row));
+        Reindex(std::min(from, to), std::max(from, to) + 1);
     }
     Changed();
     return true;
@@ -49,10 +77,9 @@ bool RowModel::Move(std::size_t from, std::size_t to) {
 bool RowModel::Update(CProject* project, const RowTexts& texts) {
     {
         std::lock_guard<std::mutex> g(mu_);
-        auto it = std::find_if(rows_.begin(), rows_.end(),
-                               [&](const Row& r) { return r.view.project == project; });
-        if (it == rows_.end()) return false;
-        it->view.texts = texts;
+        const std::size_t* at = Find(project);
+        if (!at) return false;
+        rows_[*at].view.texts = texts;
     }
     Changed();
     return true;
@@ -69,9 +96,9 @@ std::size_t RowModel::Count() const {
 
 std::optional<std::size_t> RowModel::IndexOf(CProject* project) const {
     std::lock_guard<std::mutex> g(mu_);
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].view.project == project) return i;
-    return std::nullopt;
+    const std::size_t* at = Find(project);
+    if (!at) return std::nullopt;
+    return *at;
 }
 
 CProject* RowModel::ProjectAt(std::size_t index) const {
@@ -103,9 +130,8 @@ std::vector<RowSnapshot> RowModel::Snapshot() const {
 
 ProjectPtr RowModel::OwnerOf(CProject* project) const {
     std::lock_guard<std::mutex> g(mu_);
-    for (const auto& r : rows_)
-        if (r.view.project == project) return r.owner;
-    return nullptr;
+    const std::size_t* at = Find(project);
+    return at ? rows_[*at].owner : nullptr;
 }
 
 void RowModel::SetOnChange(std::function<void()> callback) {

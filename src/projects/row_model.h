@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "base/worker_threads.h"
@@ -29,6 +30,8 @@ class RowModel {
     // Structure (UI thread). A row holds one owner of its project.
     void Insert(std::size_t index, ProjectPtr project, RowTexts texts);
     void Append(ProjectPtr project, RowTexts texts);
+    // Room for n rows, so loading a long list grows the rows once.
+    void Reserve(std::size_t n);
     // The row's owner, now the caller's (null when there was no such row).
     ProjectPtr Remove(CProject* project);
     // Moves row `from` so that it ends up at index `to` (both in range).
@@ -54,6 +57,12 @@ class RowModel {
 
   private:
     void Changed();
+    // Row lookups by project go through an index rather than a walk of the
+    // rows: loading, refreshing and closing a list of thousands of projects
+    // would otherwise cost a pass over the list per project.
+    std::size_t* Find(CProject* project);
+    const std::size_t* Find(CProject* project) const;
+    void Reindex(std::size_t from, std::size_t to);
 
     struct Row {
         ProjectPtr owner;
@@ -62,6 +71,7 @@ class RowModel {
 
     mutable std::mutex mu_;
     std::vector<Row> rows_;
+    std::unordered_map<CProject*, std::size_t> index_;
     std::atomic<std::uint64_t> version_{0};
     std::mutex cbMu_;
     std::function<void()> onChange_;

@@ -216,6 +216,10 @@ RowTexts FormatRow(CProject& p, StatusEvent event) {
     row.columns[ColFrom] = std::to_string(p.settings.seqFrom.load());
     row.columns[ColTo] = std::to_string(p.settings.seqTo.load());
     row.columns[ColStatus] = hasFixed ? fixedStatus : StatusText(p, e, done, seg.active, running);
+    // A list read only in part says so for as long as the row shows its run.
+    const std::int64_t cutAt = p.listCutAt.load();
+    if (kind == ProjectKind::UrlListGrab && cutAt >= 0 && row.columns[ColStatus] != " ")
+        row.columns[ColStatus] += " (list cut at " + std::to_string(cutAt) + " links)";
 
     const double rate = p.rate.load() + seg.rate;
     char buf[64];

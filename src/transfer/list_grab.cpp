@@ -126,6 +126,7 @@ bool GetUrlList(CProject& p, const WorkerHooks& h, UrlList& list) {
     }
     list.cut = cut || collector.Full();
     list.urls = collector.TakeUrls();
+    p.listCutAt.store(list.cut ? static_cast<std::int64_t>(list.urls.size()) : -1);
     list.localNames = DistinctLocalNames(list.urls);
     p.settings.seqTo = static_cast<std::int32_t>(list.urls.size());
     p.settings.seqFrom = 1;
@@ -215,7 +216,8 @@ bool RunUrlListGrab(CProject& p, const WorkerHooks& h) {
     if (!GetUrlList(p, h, list)) return p.stopRequested.load();
     if (p.result.load() == ResultInvalidUrl) return true;
     if (list.cut && h.message)
-        h.message("The list was cut after " + std::to_string(list.urls.size()) + " files.");
+        h.message("The list was cut after " + std::to_string(list.urls.size()) +
+                  " files: the rest of it was too long to read.");
     bool anyFailed = false;
     for (std::size_t i = 0; i < list.urls.size(); ++i) {
         p.localName = list.localNames[i];

@@ -101,8 +101,11 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std:
     } else {
         onServer = client->remoteSize;
     }
+    // A file whose whole length is already on the server is not sent again,
+    // whatever the mode: overwriting it would only send the same bytes.
+    const bool alreadyThere = onServer != 0 && onServer == project.settings.totalSize.load();
     const bool overwrite = project.settings.uploadMode == 1;
-    project.settings.savedProgress = overwrite ? 0 : onServer;
+    project.settings.savedProgress = overwrite && !alreadyThere ? 0 : onServer;
     project.bytesDone = project.settings.savedProgress.load();
     if (project.stopRequested) {
         DropClient(project, client);
@@ -113,8 +116,8 @@ int UploadOne(CProject& project, std::unique_ptr<CFtpClient>& client, const std:
     const std::int64_t total = project.settings.totalSize;
     const std::int64_t have = project.settings.savedProgress;
     int ok;
-    if (have != 0 && have == total) {
-        ok = 1;  // already complete on the server
+    if (alreadyThere) {
+        ok = 1;
     } else {
         const bool resume = have != 0 && have < total;
         if (!resume) project.settings.savedProgress = 0;

@@ -529,6 +529,10 @@ int main(int argc, char** argv) {
     for (const auto& t : guitest::Tests()) {
         bool named = filter && std::string(t.name).find(filter) != std::string::npos;
         if (filter ? !named : t.needsServers) continue;
+        // Benchmarks run only when asked for by name.
+        if (std::string(t.name).rfind("bench_", 0) == 0 &&
+            (!filter || std::string(filter).rfind("bench_", 0) != 0))
+            continue;
         int before = guitest::g_failures;
         try {
             t.fn();

@@ -45,7 +45,7 @@ pid $pfx/nginx.pid;
 error_log $pfx/logs/error.log;
 events { worker_connections 256; }
 http {
-    log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range" \$msec \$request_time';
+    log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range" \$msec \$request_time \$bytes_sent';
     access_log $NGINX_LOG bytes;
     client_body_temp_path $pfx/tmp;
     proxy_temp_path $pfx/tmp;

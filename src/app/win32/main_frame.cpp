@@ -13,6 +13,7 @@
 #include "app/shell_text.h"
 #include "app/version.h"
 #include "app/win32/about_box.h"
+#include "base/worker_threads.h"
 #include "capture/capture_rules.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/win_util.h"
@@ -275,6 +276,22 @@ void CMainFrame::OnClose() {
     DestroyWindow(hwnd_);
 }
 
+// Logoff or shutdown. The process may end as soon as WM_ENDSESSION returns,
+// so the whole of File -> Exit runs before it does: every project stopped and
+// saved, the window's positions and "Folder" written as it goes, the workers
+// joined, the histories written.
+void CMainFrame::OnEndSession() {
+    if (!hwnd_ || endingSession_) return;
+    endingSession_ = true;
+    quitRequested_ = true;
+    OnClose();
+    // The session will not wait long; a worker still running after this goes
+    // with the process, having been told to stop and saved above.
+    constexpr std::int64_t kWorkerWaitMs = 5000;
+    WaitForWorkerThreads(kWorkerWaitMs);
+    SaveHistories(app_.programFolder, app_.histories);
+}
+
 void CMainFrame::OnDestroy() {
     queue_.Rows().SetOnChange(nullptr);
     // Tasks posted from now on wait for the exit path, which drops them.
@@ -441,6 +458,9 @@ LRESULT CMainFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
+        case WM_ENDSESSION:
+            if (wp) OnEndSession();
+            return 0;
         case WM_DESTROY:
             OnDestroy();
             return 0;

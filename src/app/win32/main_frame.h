@@ -67,6 +67,7 @@ class CMainFrame : public QueueHost, public win::CWindow {
     void OnHeartbeat();
     void OnTrayNotify(LPARAM lp);
     void OnClose();
+    void OnEndSession();
     void OnDestroy();
     bool OnCommand(UINT id);
 
@@ -141,6 +142,7 @@ class CMainFrame : public QueueHost, public win::CWindow {
     HIMAGELIST hotImages_ = nullptr;
     std::string commandLine_;
     bool quitRequested_ = false;
+    bool endingSession_ = false;
     bool connected_ = false;
     bool useDialUp_ = false;
     int statusIcon_ = 0;

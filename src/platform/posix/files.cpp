@@ -55,7 +55,12 @@ std::vector<std::string> ListFiles(const std::string& dir, std::string_view suff
         if (::strncasecmp(name.c_str() + name.size() - suffix.size(), suffix.data(),
                           suffix.size()) != 0)
             continue;
-        if (FileExists(JoinPath(dir, name))) out.push_back(name);
+        // The entry's own type spares a stat per file in folders of thousands;
+        // links and file systems that do not tell still get one.
+        const bool regular =
+            e->d_type == DT_REG ||
+            ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && FileExists(JoinPath(dir, name)));
+        if (regular) out.push_back(name);
     }
     ::closedir(d);
     return out;

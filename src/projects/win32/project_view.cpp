@@ -85,8 +85,9 @@ bool CProjectView::Create(HWND parent, Host host) {
         CreateWindowExA(WS_EX_CLIENTEDGE, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                         0, 0, 100, 100, parent, nullptr, win::Instance(), CreateParam());
     if (!hwnd_ || !list_) return false;
-    for (auto& p : LoadProjects(host_.programFolder, list_))
-        host_.queue->AppendProject(std::move(p));
+    std::vector<std::unique_ptr<CProject>> loaded = LoadProjects(host_.programFolder, list_);
+    host_.queue->Rows().Reserve(loaded.size());
+    for (auto& p : loaded) host_.queue->AppendProject(std::move(p));
     SyncRows();
     return true;
 }

@@ -10,6 +10,7 @@
 #include "dialogs/win_util.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "projects/project_edit.h"
 #include "projects/project_store.h"
 #include "projects/win32/project_view.h"
 
@@ -114,12 +115,10 @@ void CProjectView::OpenProperties(int row) {
             p->settings.seqTo = CountLineFeeds(s.source);
             break;
         case ProjectKind::Download: {
+            const ProjectSettings opened = s;
             if (!RunDownloadSettingsDialog(owner, s, ctx)) return;
             s.ownerList = list_;
-            {
-                std::lock_guard<std::mutex> g(p->mu);
-                p->settings = s;
-            }
+            ApplyDownloadSettings(*p, opened, s);
             folder_ = s.folder;
             AddToHistory(host_.histories->urls, s.url);
             LoadProjectMirrors(*p);
