@@ -55,6 +55,13 @@ GUI_TEST(bench_list_of_many) {
         projects.push_back(p);
     }
     const std::string home = MakeHome(projects);
+    {
+        // The first program a fresh Wine prefix runs waits for Wine to set
+        // itself up; that time is Wine's, not the program's.
+        App warmUp;
+        REQUIRE(warmUp.Start(MakeHome({})));
+        CHECK_EQ(warmUp.Exit(), 0);
+    }
     for (const char* run : {"first", "second", "third"}) {
         ListTimes t;
         REQUIRE(TimeOneRun(home, n, projects.back().url, t));

@@ -1,6 +1,7 @@
-// Logoff and shutdown: the window is told the session ends and must have
-// finished everything File -> Exit does before it answers, since the process
-// may be ended the moment it does.
+// Leaving the program. At logoff and shutdown the window is told the session
+// ends and must have finished everything File -> Exit does before it answers,
+// since the process may be ended the moment it does; and any exit saves only
+// the projects that changed.
 #include "dialog_ids.h"
 #include "gui_test.h"
 #include "program_home.h"
@@ -77,4 +78,45 @@ GUI_TEST(session_end_runs_the_whole_exit_before_answering) {
 
     // And the program goes on its own.
     CHECK(WaitUntil([&] { return !app.Running(); }, 10000));
+}
+
+namespace {
+
+// The last-write time of a file, 0 when missing.
+ULONGLONG WriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return 0;
+    return (ULONGLONG(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+}
+
+}  // namespace
+
+// File -> Exit saves the projects that changed and leaves the others' files
+// alone: a long list must not be rewritten at every exit.
+GUI_TEST(exit_rewrites_only_the_projects_that_changed) {
+    std::string home = MakeHome({{"http://h/a.zip", "a.zip", 0},
+                                 {"http://h/b.zip", "b.zip", 1},
+                                 {"http://h/c.zip", "c.zip", 2}});
+    std::vector<std::string> kpr;
+    std::vector<ULONGLONG> before;
+    for (int i = 0; i < 3; ++i) {
+        kpr.push_back(home + "\\Projects\\" + std::to_string(1700000000 + i) + ".kpr");
+        before.push_back(WriteTime(kpr.back()));
+    }
+    Sleep(50);  // a rewrite must show in the times
+    App app;
+    REQUIRE(app.Start(home));
+    HWND list = app.List();
+    REQUIRE(WaitUntil([&] { return ListCount(list) == 3; }, 15000));
+    // The first two rows trade places: their positions change, the third's not.
+    ListSelectOnly(list, 0);
+    app.Command(ID_PROJECT_MOVEDOWN);
+    REQUIRE(WaitUntil([&] { return ListText(list, 1, 0) == "http://h/a.zip"; }, 3000));
+    CHECK_EQ(app.Exit(), 0);
+
+    CHECK_EQ(Line(kpr[0], 16), std::string("1"));
+    CHECK_EQ(Line(kpr[1], 16), std::string("0"));
+    CHECK(WriteTime(kpr[0]) != before[0]);
+    CHECK(WriteTime(kpr[1]) != before[1]);
+    CHECK_EQ(WriteTime(kpr[2]), before[2]);
 }

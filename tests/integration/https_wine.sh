@@ -5,40 +5,13 @@ source "$KESTRUNE_ROOT/tests/integration/tls_pki.bash"
 EXE="$KESTRUNE_ROOT/build/win64/kestrune-cli.exe"
 if [ ! -f "$EXE" ]; then fail "win64 kestrune-cli.exe is built"; exit 1; fi
 W="$KI_WORK"
-mkdir -p "$W/www" "$W/home" "$W/nginx/logs" "$W/nginx/tmp"
+mkdir -p "$W/www" "$W/home"
 make_test_pki "$W/pki" || { fail "making the test certificates"; exit 1; }
 head -c 20000000 /dev/urandom > "$W/www/w.bin"
-GOOD=$(free_port); EXPIRED=$(free_port); WRONG=$(free_port); STRANGER=$(free_port)
-LOG="$W/nginx/logs/access.log"
-server() {  # PORT CERT
-    printf '    server { listen 127.0.0.1:%s ssl; ssl_certificate %s; ssl_certificate_key %s;\n' \
-        "$1" "$W/pki/$2.pem" "$W/pki/$2.key"
-    printf '             ssl_protocols TLSv1.2 TLSv1.3; root %s; }\n' "$W/www"
-}
-cat > "$W/nginx/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $W/nginx/nginx.pid;
-error_log $W/nginx/logs/error.log;
-events { worker_connections 256; }
-http {
-    log_format tls '\$server_port \$request_method \$uri \$status "\$http_range" \$ssl_protocol "\$ssl_server_name"';
-    access_log $LOG tls;
-    client_body_temp_path $W/nginx/tmp;
-    proxy_temp_path $W/nginx/tmp;
-    fastcgi_temp_path $W/nginx/tmp;
-    uwsgi_temp_path $W/nginx/tmp;
-    scgi_temp_path $W/nginx/tmp;
-    default_type application/octet-stream;
-$(server "$GOOD" good)
-$(server "$EXPIRED" expired)
-$(server "$WRONG" wrongname)
-$(server "$STRANGER" stranger)
-}
-CONF
-nginx -c "$W/nginx/nginx.conf" -p "$W/nginx/" >"$W/nginx/logs/stderr.log" 2>&1 &
-KI_PIDS+=($!)
-wait_port "$GOOD" || { cat "$W/nginx/logs/"*; fail "nginx with TLS"; exit 1; }
+start_tls_cases "$W/www" "$W/pki" good expired wrongname stranger || { fail "nginx with TLS"; exit 1; }
+GOOD=${TLS_CASE_PORT[good]}; EXPIRED=${TLS_CASE_PORT[expired]}
+WRONG=${TLS_CASE_PORT[wrongname]}; STRANGER=${TLS_CASE_PORT[stranger]}
+LOG=$TLS_CASE_LOG
 
 source "$KESTRUNE_ROOT/scripts/wine-env.sh" "its-$$"
 kwine_init

@@ -82,3 +82,43 @@ CONF
     KI_PIDS+=($!)
     wait_port "$TLS_PORT" || { cat "$pfx/logs/"*; return 1; }
 }
+
+# start_tls_cases ROOTDIR PKIDIR CERT... -> TLS_CASE_PORT[CERT], TLS_CASE_LOG: one
+# nginx with a TLS 1.2/1.3 server per certificate of PKIDIR, all serving ROOTDIR.
+# The log has port, method, path, status, Range, protocol and SNI per request.
+start_tls_cases() {
+    local root=$1 pki=$2; shift 2
+    local pfx="$KI_WORK/nginx-cases" servers="" cert port
+    declare -gA TLS_CASE_PORT=()
+    mkdir -p "$pfx/logs" "$pfx/tmp"
+    TLS_CASE_LOG="$pfx/logs/access.log"
+    for cert in "$@"; do
+        port=$(free_port)
+        TLS_CASE_PORT[$cert]=$port
+        servers+="    server { listen 127.0.0.1:$port ssl; ssl_certificate $pki/$cert.pem;
+             ssl_certificate_key $pki/$cert.key; ssl_protocols TLSv1.2 TLSv1.3; root $root; }
+"
+    done
+    cat > "$pfx/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $pfx/nginx.pid;
+error_log $pfx/logs/error.log;
+events { worker_connections 256; }
+http {
+    log_format tls '\$server_port \$request_method \$uri \$status "\$http_range" \$ssl_protocol "\$ssl_server_name"';
+    access_log $TLS_CASE_LOG tls;
+    client_body_temp_path $pfx/tmp;
+    proxy_temp_path $pfx/tmp;
+    fastcgi_temp_path $pfx/tmp;
+    uwsgi_temp_path $pfx/tmp;
+    scgi_temp_path $pfx/tmp;
+    default_type application/octet-stream;
+$servers}
+CONF
+    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
+    KI_PIDS+=($!)
+    for cert in "$@"; do
+        wait_port "${TLS_CASE_PORT[$cert]}" || { cat "$pfx/logs/"*; return 1; }
+    done
+}
