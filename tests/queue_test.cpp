@@ -15,11 +15,18 @@ using namespace ks;
 
 namespace {
 
+// The test's own thread plays the UI thread: while it waits, it runs what
+// the workers posted, as the window's message loop would.
+const std::thread::id kUiThread = std::this_thread::get_id();
+
 bool WaitUntil(const std::function<bool()>& pred, int ms = 5000) {
+    const bool ui = std::this_thread::get_id() == kUiThread;
     for (int i = 0; i < ms; i += 2) {
+        if (ui) uitask::Drain();
         if (pred()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    if (ui) uitask::Drain();
     return pred();
 }
 
@@ -102,8 +109,14 @@ class QueueTest : public ::testing::Test {
         q.AppendProject(p);
         return p.get();
     }
-    std::string Status(std::size_t row) { return q.Rows().TextsAt(row)->columns[ColStatus]; }
-    int Image(std::size_t row) { return q.Rows().TextsAt(row)->image; }
+    std::string Status(std::size_t row) {
+        uitask::Drain();
+        return q.Rows().TextsAt(row)->columns[ColStatus];
+    }
+    int Image(std::size_t row) {
+        uitask::Drain();
+        return q.Rows().TextsAt(row)->image;
+    }
 
     FakeHost host;
     FakeWorkers fake;

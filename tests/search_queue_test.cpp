@@ -24,11 +24,15 @@ using namespace ks;
 using ks::test::HttpRule;
 using ks::test::ScriptedHttpServer;
 
+// Runs on the test's thread, which plays the UI thread: it runs what the
+// workers posted while it waits.
 bool WaitUntil(const std::function<bool()>& pred, int ms = 10000) {
     for (int i = 0; i < ms; i += 5) {
+        uitask::Drain();
         if (pred()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    uitask::Drain();
     return pred();
 }
 
@@ -73,13 +77,12 @@ class SearchRow : public ::testing::Test {
     CProject* StartSearch(const std::string& keywords) {
         NewSearch n;
         n.keywords = keywords;
-        std::unique_ptr<CProject> p = CreateSearchProject(n, home.path(), 0);
-        CProject* raw = p.get();
-        row = queue.AppendProject(std::move(p));
+        row = AddSearchProject(queue, n, home.path()).value();
         queue.Start(row);
-        return raw;
+        return queue.ProjectAt(row);
     }
     std::string Texts(int column) {
+        uitask::Drain();
         auto t = queue.Rows().TextsAt(row);
         return t ? t->columns[column] : std::string();
     }
@@ -147,9 +150,8 @@ TEST_F(SearchRow, StopDuringTheCopiesCancelsThemAndStillWritesThePage) {
     NewSearch n;
     n.keywords = "x";
     n.copies = true;
-    std::unique_ptr<CProject> made = CreateSearchProject(n, home.path(), 0);
-    CProject* p = made.get();
-    row = queue.AppendProject(std::move(made));
+    row = AddSearchProject(queue, n, home.path()).value();
+    CProject* p = queue.ProjectAt(row);
     queue.Start(row);
     ASSERT_TRUE(WaitUntil([&] { return Texts(ColStatus).rfind("Downloading...(", 0) == 0; }));
     ASSERT_TRUE(WaitUntil([&] { return server.RequestCount() >= 2 + 7; }));

@@ -228,6 +228,17 @@ bool CProject::WaitForStop(std::int64_t ms) {
                             [this] { return stopRequested.load(); });
 }
 
+bool CProject::WaitUntil(std::int64_t ms, const std::function<bool()>& ready) {
+    std::unique_lock<std::mutex> lk(stopMu_);
+    return stopCv_.wait_for(lk, std::chrono::milliseconds(ms), ready);
+}
+
+void CProject::WakeWaiters() {
+    // Taking the lock orders the change before a waiter's next look at it.
+    { std::lock_guard<std::mutex> g(stopMu_); }
+    stopCv_.notify_all();
+}
+
 void CProject::CancelPing() {
     std::lock_guard<std::mutex> g(cancelMu_);
     if (pingConnection_) pingConnection_->Cancel();

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -151,6 +152,11 @@ class CProject {
     void SignalStop();
     // Sleeps up to ms; returns early (true) once a stop is requested.
     bool WaitForStop(std::int64_t ms);
+    // Sleeps up to ms until ready() holds (true), re-checking it at each stop
+    // and each WakeWaiters. ready runs on the waiting thread.
+    bool WaitUntil(std::int64_t ms, const std::function<bool()>& ready);
+    // A helper thread of this project changed what a WaitUntil looks at. Any thread.
+    void WakeWaiters();
 
     mutable std::mutex mu;  // guards the strings of settings, currentUrl, mirrors
 

@@ -1,7 +1,8 @@
 // The events with which workers report progress, and the one path they take to
-// the row model. Workers call NotifyRow; the queue installs the sink that
-// redraws the row (in memory) and lets the view know. Transfer code therefore
-// never depends on the queue or on any window.
+// the row model. Workers call NotifyRow; the queue installs the sink, which
+// posts the event to the UI thread (UiTasks), where the row is redrawn (in
+// memory) and the view told. Transfer code therefore never depends on the
+// queue or on any window.
 #pragma once
 
 #include <atomic>

@@ -9,6 +9,7 @@
 
 #include "base/checkpoint.h"
 #include "base/project.h"
+#include "base/ui_tasks.h"
 
 namespace ks {
 namespace {
@@ -101,6 +102,8 @@ void EndWorker(CProject* p) {
     p->active.store(false);
     p->queued.store(false);
     p->workerRunning.store(false);
+    // Whoever waits for the queue to fall idle looks again now.
+    uitask::Wake();
 }
 
 void RequestStop(CProject& p, bool deleteFiles) {

@@ -1,10 +1,12 @@
 #include "cli/cli_engine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/paths.h"
 #include "app/registry_values.h"
 #include "base/runtime.h"
+#include "base/ui_tasks.h"
 #include "base/worker_threads.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -97,7 +99,13 @@ void Engine::Close() {
     queue->PauseAll();
     queue->ShutdownAll();
     WaitForWorkerThreads(-1);
+    // The workers' last row events, while the queue they name still exists.
+    uitask::Drain();
     queue.reset();
+}
+
+void WaitForWork(std::int64_t maxWaitMs) {
+    UiTasks().WaitAndDrain(std::min(maxWaitMs, kInterruptCheckMs));
 }
 
 }  // namespace ks::cli

@@ -3,10 +3,12 @@
 // calling thread plays the UI thread's part.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "app/settings.h"
+#include "base/ui_tasks.h"
 #include "platform/console.h"
 #include "projects/queue.h"
 
@@ -65,6 +67,13 @@ inline constexpr const char* kTrustedCaFileName = "trusted-ca.pem";
 // trusted before; "verify" "no"), so a later run honours it. False (told)
 // when the CA file is missing, no PEM, or cannot be stored.
 bool RecordTrust(Engine& e, const std::string& caFile, bool insecure);
+
+// The main loop's wait: runs the UI tasks the workers post (row events) and
+// returns when one arrives or a worker ends, else after at most maxWaitMs. A
+// Ctrl-C sets a flag (a signal handler may not post), so no wait is longer
+// than kInterruptCheckMs.
+inline constexpr std::int64_t kInterruptCheckMs = 200;
+void WaitForWork(std::int64_t maxWaitMs = kInterruptCheckMs);
 
 // path made absolute against the current folder.
 std::string AbsolutePath(const std::string& path);

@@ -1,4 +1,5 @@
 // add, list, run and config: the job list and the settings from a terminal.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -98,8 +99,9 @@ int RunQueue(const CliArgs& a) {
             nextRate += 5000;
             q.RateTick();
         }
-        plat::SleepMs(100);
+        WaitForWork(std::min(nextBeat, nextRate) - plat::MonotonicMs());
     }
+    uitask::Drain();
     if (interrupted) return kExitInterrupted;
     int status = kExitOk;
     for (const RowSnapshot& row : q.Rows().Snapshot()) {

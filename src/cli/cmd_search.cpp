@@ -61,8 +61,8 @@ int RunSearchCommand(const CliArgs& a) {
     n.method = a.method;
     n.copies = a.copies;
     n.images = IniNamesEqual(defs.Read("Options", "images", "no"), "yes");
-    std::unique_ptr<CProject> p = CreateSearchProject(n, e.programFolder, e.queue->CountRows());
-    if (!p) {
+    const std::optional<std::size_t> row = AddSearchProject(*e.queue, n, e.programFolder);
+    if (!row) {
         Complain("can't create the project in " + e.programFolder);
         return kExitError;
     }
@@ -70,11 +70,10 @@ int RunSearchCommand(const CliArgs& a) {
     AddToHistory(history, a.keywords);
     SaveHistory(plat::JoinPath(e.programFolder, kSearchHistoryFile), history);
 
-    CProject* raw = p.get();
-    const std::size_t row = e.queue->AppendProject(std::move(p));
+    CProject* raw = e.queue->ProjectAt(*row);
     const std::string page = plat::JoinPath(raw->GetText(&ProjectSettings::folder),
                                             raw->GetText(&ProjectSettings::segmentFile));
-    e.queue->Start(row);
+    e.queue->Start(*row);
     std::size_t shown = 0;
     bool interrupted = false;
     while (raw->workerRunning || raw->active) {
@@ -83,8 +82,9 @@ int RunSearchCommand(const CliArgs& a) {
             if (auto i = e.queue->Rows().IndexOf(raw)) e.queue->Pause(*i);
         }
         PrintNewLines(raw->SearchStatus(), shown);
-        plat::SleepMs(50);
+        WaitForWork();
     }
+    uitask::Drain();
     PrintNewLines(raw->SearchStatus(), shown);
     if (interrupted) {
         Complain("interrupted; the search is paused and saved");

@@ -32,10 +32,9 @@ int StartAndWait(Engine& e, std::size_t row, bool quiet) {
             if (auto i = e.queue->Rows().IndexOf(p)) e.queue->Pause(*i);
         }
         if (auto t = texts()) progress.Draw(*t);
-        // Short: the command returns as soon as the worker ends, and a 10 ms poll
-        // costs nothing next to a transfer.
-        plat::SleepMs(10);
+        WaitForWork();
     }
+    uitask::Drain();  // the events the worker sent on its way out
     std::optional<RowTexts> last = texts();
     if (last) progress.Draw(*last, true);
     progress.End();

@@ -32,9 +32,8 @@ LRESULT Guarded(F&& handler, LRESULT failed) noexcept {
 // Private messages of the main window. Worker threads only ever post these;
 // nothing outside the UI thread sends a message to a window.
 enum : UINT {
-    WM_KS_TRAY = WM_USER + 10,  // tray icon callback (1034)
-    WM_KS_ROWS_CHANGED = WM_APP + 1,
-    WM_KS_ACTIVITY = WM_APP + 2,         // wParam 1: a worker runs, 0: one ended
+    WM_KS_TRAY = WM_USER + 10,           // tray icon callback (1034)
+    WM_KS_UITASK = WM_APP + 1,           // tasks wait in UiTasks(): drain them
     WM_KS_DIAL_STATE = WM_APP + 40,      // wParam RAS state, lParam error
     WM_KS_KEEPALIVE_DONE = WM_APP + 41,  // the hidden keep-alive fetch ended
 };

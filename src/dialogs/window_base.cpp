@@ -14,4 +14,11 @@ LRESULT CALLBACK CWindow::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return Guarded([&] { return self->OnMessage(w, msg, wp, lp); }, msg == WM_CREATE ? -1 : 0);
 }
 
+INT_PTR CALLBACK CWindow::DialogProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) SetWindowLongPtrA(w, DWLP_USER, lp);
+    auto* self = reinterpret_cast<CWindow*>(GetWindowLongPtrA(w, DWLP_USER));
+    if (!self) return FALSE;  // the messages before WM_INITDIALOG
+    return Guarded([&] { return self->OnMessage(w, msg, wp, lp); }, FALSE);
+}
+
 }  // namespace ks::win

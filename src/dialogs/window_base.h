@@ -4,6 +4,11 @@
 // OnMessage, and nothing thrown there gets past the window procedure, which
 // the system's code above cannot unwind (WM_CREATE then fails with -1, any
 // other message answers 0).
+//
+// A modeless window made from a dialog template (the drop window) passes
+// CWindow::DialogProc and CreateParam() to CreateDialogParam instead: from
+// WM_INITDIALOG on, OnMessage answers as a dialog procedure does (nonzero:
+// handled), and a handler that throws answers FALSE.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +19,7 @@ class CWindow {
   public:
     virtual ~CWindow() = default;
     static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+    static INT_PTR CALLBACK DialogProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 
     // The lpParam that ties a new window to this object.
     void* CreateParam() { return this; }

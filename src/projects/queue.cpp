@@ -272,10 +272,23 @@ void ProjectQueue::RateTick(std::int64_t now) {
 int ProjectQueue::RefreshRow(CProject& p, StatusEvent event) {
     if (p.segmentWorker.load() || p.hidden.load()) return 0;
     if (p.workerRunning.load()) host_.OnActivity(true);
-    // One refresh at a time keeps the animation frame and the stored texts in step.
-    std::lock_guard<std::mutex> g(refreshMu_);
     if (!rows_.Contains(&p)) return 0;
     return rows_.Update(&p, FormatRow(p, event)) ? 1 : 0;
+}
+
+void ProjectQueue::OnRowEvent(CProject& p, StatusEvent event) {
+    if (p.segmentWorker.load() || p.hidden.load()) return;
+    // The event names its project weakly: a row deleted meanwhile, and the
+    // project gone with it, simply drops the event.
+    const std::weak_ptr<CProject> project = rows_.OwnerOf(&p);
+    if (project.expired()) return;
+    uitask::Post(alive_.Guard([this, project, event] {
+        if (ProjectPtr held = project.lock()) RefreshRow(*held, event);
+    }));
+}
+
+void ProjectQueue::OnActivity(bool active) {
+    uitask::Post(alive_.Guard([this, active] { host_.OnActivity(active); }));
 }
 
 }  // namespace ks

@@ -1,7 +1,8 @@
 // The job queue: which projects run, which wait for a free slot, and how a
 // stop reaches a worker. Rows are addressed by index in queue order. Every
-// operation except RefreshRow and QueuePendingUrl belongs to the UI thread (the
-// headless front end's main thread plays that part).
+// operation except the row sink's and QueuePendingUrl belongs to the UI thread
+// (the headless front end's main thread plays that part): a worker's row event
+// is posted there (UiTasks) and the row is formatted there.
 #pragma once
 
 #include <cstdint>
@@ -13,13 +14,13 @@
 
 #include "base/project.h"
 #include "base/status_event.h"
+#include "base/ui_tasks.h"
 #include "projects/row_model.h"
 
 namespace ks {
 
 // What the queue needs from the program around it: the GUI and the headless
-// front end each implement it. Every call comes from the UI thread except
-// OnActivity, which workers trigger.
+// front end each implement it. Every call comes from the UI thread.
 class QueueHost {
   public:
     virtual ~QueueHost() = default;
@@ -29,7 +30,7 @@ class QueueHost {
     virtual bool ConfirmDownload(std::string& folder, const std::string& url) { return true; }
     virtual void PlaySound(const std::string& wavFile) {}
     virtual void AddToUrlHistory(const std::string& url) {}
-    // A worker reports transfer activity (tray animation). Any thread; must not block.
+    // Transfer activity began or ended (tray animation).
     virtual void OnActivity(bool active) {}
 };
 
@@ -96,10 +97,11 @@ class ProjectQueue : public RowSink {
     void RateTick();
     void RateTick(std::int64_t nowSeconds);
 
-    // Any thread.
+    // UI thread: applies the event to the project's row and redraws its texts.
     int RefreshRow(CProject& project, StatusEvent event);
-    void OnRowEvent(CProject& project, StatusEvent event) override { RefreshRow(project, event); }
-    void OnActivity(bool active) override { host_.OnActivity(active); }
+    // Any thread (the row sink): post the event to the UI thread.
+    void OnRowEvent(CProject& project, StatusEvent event) override;
+    void OnActivity(bool active) override;
 
     // Any thread: appends to the pending list (first in, first out).
     void QueuePendingUrl(const std::string& url);
@@ -129,10 +131,11 @@ class ProjectQueue : public RowSink {
     mutable std::mutex optMu_;
     QueueOptions options_;
     WorkerBody workers_[4];
-    std::mutex refreshMu_;
     std::mutex pendingMu_;
     std::deque<std::string> pending_;
     ProjectPtr hidden_;
+    // Last member: ends before anything a posted row event would touch.
+    UiLifetime alive_;
 };
 
 }  // namespace ks

@@ -1,8 +1,8 @@
 // The job list in memory: the rows in queue order, each with its project and
-// the texts a view shows. Worker threads update texts through the queue's
-// RefreshRow; a view reads snapshots whenever the change counter moves. Nothing
-// here waits on a view: the change callback must return at once (the Win32
-// list posts itself a message, the terminal just notes the counter).
+// the texts a view shows. The UI thread updates texts through the queue's
+// RefreshRow (workers' events reach it as posted tasks); a view reads snapshots
+// whenever the change counter moves. The change callback must return at once
+// (the Win32 frame posts one redraw, the terminal just notes the counter).
 #pragma once
 
 #include <atomic>

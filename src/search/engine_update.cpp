@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "base/project.h"
 #include "base/status_event.h"
@@ -31,6 +32,23 @@ void MergeEngine(const IniDocument& src, IniFile& dst, const std::string& e) {
 
 }  // namespace
 
+void EngineUpdateFlags::AddWaiter(CProject* p) {
+    std::lock_guard<std::mutex> g(mu_);
+    waiters_.push_back(p);
+}
+
+void EngineUpdateFlags::RemoveWaiter(CProject* p) {
+    std::lock_guard<std::mutex> g(mu_);
+    waiters_.erase(std::find(waiters_.begin(), waiters_.end(), p));
+}
+
+void EngineUpdateFlags::Finish() {
+    running.store(false);
+    // Under the lock: a waiter is only removed, and so only gone, after this.
+    std::lock_guard<std::mutex> g(mu_);
+    for (CProject* p : waiters_) p->WakeWaiters();
+}
+
 EngineUpdateFlags& GlobalEngineUpdateFlags() {
     static EngineUpdateFlags flags;
     return flags;
@@ -48,7 +66,11 @@ void CheckEngineUpdate(CProject& project, const EngineDefs& defs, const EngineUp
     for (;;) {
         if (flags.running.load()) {
             NotifyRow(project, StatusEvent::WaitingForEngineUpdate);
-            while (flags.running.load() && !project.stopRequested.load()) plat::SleepMs(100);
+            flags.AddWaiter(&project);
+            project.WaitUntil(std::numeric_limits<std::int32_t>::max(), [&] {
+                return !flags.running.load() || project.stopRequested.load();
+            });
+            flags.RemoveWaiter(&project);
             if (project.stopRequested.load()) return;
         }
         if (flags.asked.load()) return;
@@ -57,7 +79,7 @@ void CheckEngineUpdate(CProject& project, const EngineDefs& defs, const EngineUp
         if (flags.running.compare_exchange_strong(idle, true)) break;
     }
     if (!flags.asked.load()) RunEngineUpdate(project, defs, io);
-    flags.running.store(false);
+    flags.Finish();
 }
 
 void RunEngineUpdate(CProject& project, const EngineDefs& defs, const EngineUpdateIo& io) {

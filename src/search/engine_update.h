@@ -7,7 +7,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "search/engine_defs.h"
 
@@ -24,6 +26,17 @@ struct EngineUpdateFlags {
     std::atomic<bool> asked{false};
     // Some search is asking or updating right now; others wait for it.
     std::atomic<bool> running{false};
+
+    // The searches waiting for `running` to clear: each waits on its own
+    // project (so its stop wakes it too), and Finish wakes them all.
+    void AddWaiter(CProject* p);
+    void RemoveWaiter(CProject* p);
+    // Clears `running` and wakes the waiters.
+    void Finish();
+
+  private:
+    std::mutex mu_;
+    std::vector<CProject*> waiters_;
 };
 EngineUpdateFlags& GlobalEngineUpdateFlags();
 

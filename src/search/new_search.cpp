@@ -9,27 +9,29 @@ std::int64_t NewSearchNumber(const std::string& dataFolder) {
     return NewProjectNumber(dataFolder, {".html", "i.html"});
 }
 
-std::unique_ptr<CProject> CreateSearchProject(const NewSearch& n, const std::string& programFolder,
-                                              std::int32_t position) {
+std::optional<std::size_t> AddSearchProject(ProjectQueue& queue, const NewSearch& n,
+                                            const std::string& programFolder) {
     const std::string data = plat::JoinPath(programFolder, "Data");
     plat::MakeDirs(data);
     const std::int64_t number = n.number > 0 ? n.number : NewSearchNumber(data);
-    ProjectSettings s;
-    s.position = position;
+    ProjectSettings s = queue.NewProjectSettings(ProjectKind::Search, data);
     s.url = n.keywords;
     s.seqFrom = n.category;
     s.seqTo = n.method;
-    s.kind = std::int32_t(ProjectKind::Search);
     s.autoMirror = n.copies ? 1 : 0;
     s.pingFastest = n.images ? 1 : 0;
     s.segments = 0;
-    s.folder = data;
     s.fileName = std::to_string(number) + "i.html";
-    std::unique_ptr<CProject> p = CreateProject(s, true, programFolder);
-    if (!p) return nullptr;
-    p->SetText(&ProjectSettings::segmentFile, std::to_string(number) + ".html");
-    if (!SaveProject(*p)) return nullptr;
-    return p;
+    const std::optional<std::size_t> row = queue.AddProject(std::move(s));
+    if (!row) return std::nullopt;
+    // A new project is given a segment list's name; a search's is its results page.
+    CProject& p = *queue.ProjectAt(*row);
+    p.SetText(&ProjectSettings::segmentFile, std::to_string(number) + ".html");
+    if (!SaveProject(p)) {
+        queue.Delete(*row);
+        return std::nullopt;
+    }
+    return row;
 }
 
 }  // namespace ks

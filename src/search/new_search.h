@@ -1,12 +1,13 @@
 // Making a search project: what the Search dialog's OK and kestrune-cli search
-// both create.
+// both create, through the queue's one way of making projects.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
 
-#include "base/project.h"
+#include "projects/queue.h"
 
 namespace ks {
 
@@ -23,8 +24,10 @@ struct NewSearch {
 // the next free number, so two searches never share their pages.
 std::int64_t NewSearchNumber(const std::string& dataFolder);
 
-// The project with its files written; null when they could not be.
-std::unique_ptr<CProject> CreateSearchProject(const NewSearch& s, const std::string& programFolder,
-                                              std::int32_t position);
+// Adds the search to the job list as a new project of the queue (its files
+// written) and returns its row; nullopt when its files could not be written.
+// The results go to the program folder's "Data".
+std::optional<std::size_t> AddSearchProject(ProjectQueue& queue, const NewSearch& s,
+                                            const std::string& programFolder);
 
 }  // namespace ks

@@ -1,6 +1,7 @@
 // The offline phase: a text-only copy of every hit, at most kMaxCopyThreads
 // at once. Copy files are named only from the search's own numbers (its
 // frameset name and the hit's index), never from anything an engine sent.
+#include <algorithm>
 #include <list>
 #include <memory>
 #include <thread>
@@ -107,13 +108,22 @@ int RunOfflinePhase(CProject& project, const std::vector<SearchHit>& hits, const
                 raw->thread = std::thread([&project, &copyFolder, raw] {
                     raw->result = CopyHitPage(project, *raw->hit, copyFolder, raw->slot);
                     raw->done.store(true, std::memory_order_release);
+                    project.WakeWaiters();
                 });
             } catch (...) {
                 raw->done.store(true, std::memory_order_release);
             }
             continue;
         }
-        if (copied < total) plat::SleepMs(stop ? 5 : 100);
+        if (copied >= total) break;
+        // Until a copy is done or a stop comes (after a stop, until a
+        // cancelled copy is done), at least once a tick for the row.
+        project.WaitUntil(kSearchTickMs, [&] {
+            if (!stop && project.stopRequested.load()) return true;
+            return std::any_of(jobs.begin(), jobs.end(), [](const auto& j) {
+                return j->done.load(std::memory_order_acquire);
+            });
+        });
     }
     project.settings.savedProgress = copied;
     return copied;

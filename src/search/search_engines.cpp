@@ -1,5 +1,6 @@
 // The engine phase: one thread per engine, at most "maxthread" at once, the
 // worker merging each engine's hits as soon as its thread is done.
+#include <algorithm>
 #include <list>
 #include <memory>
 #include <thread>
@@ -66,6 +67,7 @@ void RunEngine(CProject& project, const EngineDefs& defs, const SearchPlan& plan
         }
     }
     q.done.store(true, std::memory_order_release);
+    project.WakeWaiters();
 }
 
 class Merger {
@@ -178,8 +180,15 @@ EnginePhaseResult RunEnginePhase(CProject& project, const EngineDefs& defs,
             continue;
         }
         if (queries.empty()) break;
-        // A stop only waits for cancelled threads to notice.
-        plat::SleepMs(stop ? 5 : 100);
+        // Until an engine is done or a stop comes (after a stop, until a
+        // cancelled engine is done); at least once a tick, so the row keeps
+        // moving while the engines are slow.
+        project.WaitUntil(kSearchTickMs, [&] {
+            if (!stop && project.stopRequested.load()) return true;
+            return std::any_of(queries.begin(), queries.end(), [](const auto& q) {
+                return q->done.load(std::memory_order_acquire);
+            });
+        });
     }
     return out;
 }

@@ -2,6 +2,7 @@
 // (queries and merge) and the offline phase (copies of the hits).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 namespace ks {
 
 class CProject;
+
+// A phase waits for its threads, but redraws its row at least this often.
+inline constexpr std::int64_t kSearchTickMs = 500;
 
 struct SearchHit {
     int index = 0;

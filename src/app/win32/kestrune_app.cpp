@@ -12,6 +12,7 @@
 
 #include "app/win32/dde_link.h"
 #include "app/win32/main_frame.h"
+#include "base/ui_tasks.h"
 #include "base/worker_threads.h"
 #include "dialogs/win_util.h"
 #include "resource.h"
@@ -90,6 +91,9 @@ int CKestruneApp::Run(const std::string& commandLine, int showCommand) {
                 static_cast<void>(frame.release());
                 ExitProcess(0);
             }
+            // What the workers posted on their way out has no window left to
+            // show it; later posts are dropped too.
+            UiTasks().Shutdown();
         }
     }
     if (oleUp_) OleUninitialize();

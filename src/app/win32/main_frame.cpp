@@ -132,9 +132,17 @@ bool CMainFrame::OnCreate() {
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     RegisterCaptureFormat();
 
-    // Rows change on worker threads: only a coalesced post reaches the window.
+    // Workers reach this thread only through posted tasks; the first one
+    // into an empty queue posts the one message that drains them all.
+    HWND self = hwnd_;
+    UiTasks().SetWaker([self] { PostMessageA(self, win::WM_KS_UITASK, 0, 0); });
+    // Several row changes in one drain redraw the list once.
     queue_.Rows().SetOnChange([this] {
-        if (!rowsPosted_.exchange(true)) PostMessageA(hwnd_, win::WM_KS_ROWS_CHANGED, 0, 0);
+        if (rowsPosted_.exchange(true)) return;
+        uitask::Post(alive_.Guard([this] {
+            rowsPosted_ = false;
+            view_.SyncRows();
+        }));
     });
     SetTimer(hwnd_, kHeartbeatTimer, 1000, nullptr);
     SetTimer(hwnd_, kRateTimer, 5000, nullptr);
@@ -168,8 +176,12 @@ void CMainFrame::AddToUrlHistory(const std::string& url) {
 }
 
 void CMainFrame::OnActivity(bool active) {
-    if (wantAnimation_.exchange(active) != active)
-        PostMessageA(hwnd_, win::WM_KS_ACTIVITY, active ? 1 : 0, 0);
+    if (animating_ == active) return;
+    animating_ = active;
+    if (active)
+        StartTrayAnimation();
+    else
+        StopTrayAnimation();
 }
 
 // ---- tray ------------------------------------------------------------------------
@@ -282,6 +294,8 @@ void CMainFrame::OnEndSession() {
 
 void CMainFrame::OnDestroy() {
     queue_.Rows().SetOnChange(nullptr);
+    // Tasks posted from now on wait for the exit path, which drops them.
+    UiTasks().SetWaker(nullptr);
     WinHelpA(hwnd_, nullptr, HELP_QUIT, 0);
     IniFile ini;
     ini.Load(settings_.iniPath);
@@ -436,15 +450,8 @@ LRESULT CMainFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case win::WM_KS_TRAY:
             if (wp == kTrayId) OnTrayNotify(lp);
             return 0;
-        case win::WM_KS_ROWS_CHANGED:
-            rowsPosted_ = false;
-            view_.SyncRows();
-            return 0;
-        case win::WM_KS_ACTIVITY:
-            if (wantAnimation_.load())
-                StartTrayAnimation();
-            else
-                StopTrayAnimation();
+        case win::WM_KS_UITASK:
+            uitask::Drain();
             return 0;
         case WM_CLOSE:
             OnClose();

@@ -148,9 +148,11 @@ class CMainFrame : public QueueHost, public win::CWindow {
     int statusIcon_ = 0;
     UINT captureFormat_ = 0;  // "KESTRUNE", for the browser helper's hand-over
     UINT taskbarCreated_ = 0;
-    // Set by worker threads, read by the UI: coalesces posted notifications.
+    // A redraw of the list is posted and not yet run: coalesces row changes.
     std::atomic<bool> rowsPosted_{false};
-    std::atomic<bool> wantAnimation_{false};
+    bool animating_ = false;  // the tray shows transfer activity
+    // Last member: ends first, so no posted task reaches a frame being torn down.
+    UiLifetime alive_;
 };
 
 }  // namespace ks

@@ -41,11 +41,10 @@ void NewSearchCommand(HWND owner, ProjectQueue& queue, const std::string& progra
     n.copies = d.copies;
     n.images = d.images;
     n.number = number;
-    std::unique_ptr<CProject> p = CreateSearchProject(n, programFolder, queue.CountRows());
-    if (!p) return;
+    const std::optional<std::size_t> row = AddSearchProject(queue, n, programFolder);
+    if (!row) return;
     AddToHistory(histories.searches, d.keywords);
-    const std::size_t row = queue.AppendProject(std::move(p));
-    if (d.searchNow) queue.Start(row);
+    if (d.searchNow) queue.Start(*row);
 }
 
 void SearchPropertiesCommand(HWND owner, ProjectQueue& queue, std::size_t row,

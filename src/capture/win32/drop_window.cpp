@@ -38,7 +38,7 @@ std::vector<std::uint32_t> PicturePixels(HBITMAP bitmap, int size) {
 bool CDropWindow::Create(Host host) {
     host_ = std::move(host);
     hwnd_ = CreateDialogParamA(Module(), MAKEINTRESOURCEA(IDD_DROP_WINDOW), host_.main,
-                               &CDropWindow::Proc, reinterpret_cast<LPARAM>(this));
+                               &win::CWindow::DialogProc, reinterpret_cast<LPARAM>(CreateParam()));
     if (!hwnd_) return false;
     target_ = UrlDropTarget::Register(hwnd_, host_.handleCommandLine);
     return true;
@@ -63,21 +63,9 @@ void CDropWindow::Hide() {
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
-INT_PTR CALLBACK CDropWindow::Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-    CDropWindow* self = nullptr;
-    if (msg == WM_INITDIALOG) {
-        self = reinterpret_cast<CDropWindow*>(lp);
-        self->hwnd_ = h;
-        SetWindowLongPtrA(h, DWLP_USER, lp);
-    } else {
-        self = reinterpret_cast<CDropWindow*>(GetWindowLongPtrA(h, DWLP_USER));
-    }
-    if (!self) return FALSE;
-    try {
-        return self->Handle(msg, wp, lp);
-    } catch (...) {
-        return FALSE;
-    }
+LRESULT CDropWindow::OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) hwnd_ = w;  // before CreateDialogParam has returned it
+    return Handle(msg, wp, lp);
 }
 
 INT_PTR CDropWindow::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -12,11 +12,13 @@
 #include <functional>
 #include <string>
 
+#include "dialogs/window_base.h"
+
 namespace ks {
 
 class UrlDropTarget;
 
-class CDropWindow {
+class CDropWindow : public win::CWindow {
   public:
     struct Host {
         HWND main = nullptr;  // owner; receives the pop-up menu's commands
@@ -29,7 +31,7 @@ class CDropWindow {
     };
 
     CDropWindow() = default;
-    ~CDropWindow() { Destroy(); }
+    ~CDropWindow() override { Destroy(); }
     CDropWindow(const CDropWindow&) = delete;
     CDropWindow& operator=(const CDropWindow&) = delete;
 
@@ -41,8 +43,10 @@ class CDropWindow {
     void PlaceAt(int x, int y);
     void Hide();
 
+  protected:
+    LRESULT OnMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) override;
+
   private:
-    static INT_PTR CALLBACK Proc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
     void OnInit();
     void ApplyShape();
