@@ -161,6 +161,8 @@ class CProject {
     mutable std::mutex mu;  // guards the strings of settings, currentUrl, mirrors
 
     std::atomic<bool> mergeFlag{false};
+    // The main file has been given its disk space (see ReserveMergeSpace).
+    std::atomic<bool> spaceReserved{false};
     std::atomic<bool> pingThread{false};  // a mirror lookup thread runs
     // Set by the download worker at its end: the lookup asks and pings no more.
     std::atomic<bool> pingStop{false};

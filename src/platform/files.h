@@ -79,7 +79,9 @@ class File {
     bool Truncate(std::int64_t size);
 
   private:
-    friend std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
+    friend std::int64_t CopyFileRange(File& src, std::int64_t srcOffset, File& dst,
+                                      std::int64_t dstOffset, std::int64_t len);
+    friend bool ReserveSpace(File& f, std::int64_t size);
     std::intptr_t handle_ = -1;
 };
 
@@ -87,5 +89,23 @@ class File {
 // Returns the bytes appended, or -1 on error (dst then keeps its old length where
 // the platform allows). Uses the kernel's copy where it can.
 std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset);
+
+// Copies len bytes of src from srcOffset on to dst at dstOffset, in the kernel
+// where it can (no trip through user memory). Stops early where src ends.
+// Returns the bytes copied, or -1 on an error (dst may then hold part of the
+// range). Both files' positions are undefined afterwards.
+std::int64_t CopyFileRange(File& src, std::int64_t srcOffset, File& dst, std::int64_t dstOffset,
+                           std::int64_t len);
+// The same through a large buffer: what CopyFileRange falls back to where the
+// kernel cannot copy between the two files.
+std::int64_t CopyFileRangeBuffered(File& src, std::int64_t srcOffset, File& dst,
+                                   std::int64_t dstOffset, std::int64_t len);
+
+// Gives f disk space up to size without changing its length, so that later
+// writes there find their blocks ready (and the length, which says how much of
+// the file is real, stays what it was). False where the system cannot.
+bool ReserveSpace(File& f, std::int64_t size);
+// Bytes free for this user on the disk holding path.
+std::optional<std::int64_t> FreeDiskSpace(const std::string& path);
 
 }  // namespace ks::plat

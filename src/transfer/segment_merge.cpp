@@ -115,6 +115,21 @@ void MergeFront(CProject& p) {
     }
 }
 
+void ReserveMergeSpace(CProject& p) {
+    if (p.segmentWorker.load() || p.spaceReserved.exchange(true)) return;
+    const std::int64_t total = p.settings.totalSize.load();
+    const std::int64_t have = plat::FileSize(p.localPath).value_or(-1);
+    if (total <= 0 || have < 0 || have >= total) return;
+    // The reserved blocks and the segment files holding the same bytes live
+    // side by side until the merge; keep room for a margin beyond both.
+    constexpr std::int64_t kMargin = std::int64_t(64) << 20;
+    const auto free = plat::FreeDiskSpace(plat::DirName(p.localPath));
+    if (!free || (total - have) > (*free - kMargin) / 2) return;
+    plat::File local;
+    if (local.Open(p.localPath, plat::File::Mode::ReadWrite))
+        (void)plat::ReserveSpace(local, total);
+}
+
 void MergeSegment(CProject& p, plat::File& local, const SegmentScratch& scratch) {
     const std::string path = LocalPath(p.GetText(&ProjectSettings::folder), scratch.fileName);
     if (!plat::FileExists(path)) return EndMerge(p);

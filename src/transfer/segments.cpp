@@ -151,8 +151,11 @@ bool CheckSegments(CProject& p, SegmentScratch& scratch) {
     if (w.droppedEmpty) p.noMoreSegments = true;
     // Every missing segment at once: at the start they all split off after the
     // first block instead of one per block, with one save of the .cac file.
-    if (w.counted < p.settings.segments.load() && !p.pingThread.load())
+    if (w.counted < p.settings.segments.load() && !p.pingThread.load()) {
         StartSegments(p, p.settings.segments.load(), nullptr, p.requestedUrl);
+        // After the split, so the segments' requests do not wait for it.
+        ReserveMergeSpace(p);
+    }
     return false;
 }
 

@@ -64,6 +64,13 @@ std::int64_t RangeLimit(CProject& project, std::int64_t from);
 // the request starts past them.
 void MergeFront(CProject& project);
 
+// Main connection, once per project, as segments split off: gives the local
+// file its disk space up to the total size without changing its length, so the
+// segments merged in at the end copy into blocks that are ready (on a memory
+// disk that halves the copy). Only where the disk has room for that and for
+// the segment files besides.
+void ReserveMergeSpace(CProject& project);
+
 // True while any segment of the project is transferring (false with segments 0).
 bool AnySegmentActive(CProject& project);
 // Waits until no segment is transferring (stopping them all once a stop is

@@ -6,6 +6,7 @@
 #include <strings.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -209,36 +210,44 @@ std::int64_t KernelCopy(int src, off_t in, int dst, off_t out, std::int64_t len)
 
 }  // namespace
 
+std::int64_t CopyFileRange(File& src, std::int64_t srcOffset, File& dst, std::int64_t dstOffset,
+                           std::int64_t len) {
+    if (srcOffset < 0 || dstOffset < 0 || len < 0) return -1;
+    const std::int64_t copied =
+        KernelCopy(FdOf(src.handle_), srcOffset, FdOf(dst.handle_), dstOffset, len);
+    if (copied == -1) return CopyFileRangeBuffered(src, srcOffset, dst, dstOffset, len);
+    return copied < 0 ? -1 : copied;
+}
+
+bool ReserveSpace(File& f, std::int64_t size) {
+    const int fd = FdOf(f.handle_);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) return false;
+    if (size <= st.st_size) return true;
+    return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, st.st_size, size - st.st_size) == 0;
+}
+
+std::optional<std::int64_t> FreeDiskSpace(const std::string& path) {
+    struct statvfs vfs;
+    if (::statvfs(path.c_str(), &vfs) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(vfs.f_bavail) * static_cast<std::int64_t>(vfs.f_frsize);
+}
+
 std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
     File src;
     if (!src.Open(srcPath, File::Mode::Read)) return -1;
     const std::int64_t size = src.Size();
-    const int dfd = FdOf(dst.handle_);
-    const off_t end = ::lseek(dfd, 0, SEEK_END);
+    const std::int64_t end = dst.Size();
     if (size < 0 || offset < 0 || end < 0) return -1;
     const std::int64_t len = std::max<std::int64_t>(0, size - offset);
-    std::int64_t copied = KernelCopy(FdOf(src.handle_), offset, dfd, end, len);
-    if (copied == -1) {
-        copied = 0;
-        if (!src.Seek(offset)) return -1;
-        std::vector<char> buf(1 << 20);
-        for (;;) {
-            std::int64_t n = src.Read(buf.data(), buf.size());
-            if (n == 0) break;
-            if (n < 0 || !dst.Write(buf.data(), static_cast<std::size_t>(n))) {
-                copied = -2;
-                break;
-            }
-            copied += n;
-        }
-    }
+    const std::int64_t copied = CopyFileRange(src, offset, dst, end, len);
     if (copied < 0) {
         // Half an append would leave the file longer than its owner believes.
-        (void)::ftruncate(dfd, end);
-        ::lseek(dfd, end, SEEK_SET);
+        (void)dst.Truncate(end);
+        dst.Seek(end);
         return -1;
     }
-    ::lseek(dfd, end + copied, SEEK_SET);
+    dst.Seek(end + copied);
     return copied;
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace ks::plat {
@@ -168,20 +169,39 @@ bool File::Truncate(std::int64_t size) {
     return Seek(size) && SetEndOfFile(H(handle_)) != 0;
 }
 
+std::int64_t CopyFileRange(File& src, std::int64_t srcOffset, File& dst, std::int64_t dstOffset,
+                           std::int64_t len) {
+    return CopyFileRangeBuffered(src, srcOffset, dst, dstOffset, len);
+}
+
+// The allocation a handle sets beyond the end goes again when the file is
+// closed, so it would not last from one connection to the next.
+bool ReserveSpace(File&, std::int64_t) {
+    return false;
+}
+
+std::optional<std::int64_t> FreeDiskSpace(const std::string& path) {
+    ULARGE_INTEGER avail;
+    if (!GetDiskFreeSpaceExA(path.c_str(), &avail, nullptr, nullptr)) return std::nullopt;
+    return static_cast<std::int64_t>(avail.QuadPart);
+}
+
 std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
     File src;
-    if (!src.Open(srcPath, File::Mode::Read) || !src.Seek(offset)) return -1;
-    if (!dst.SeekEnd()) return -1;
-    std::vector<char> buf(1 << 20);
-    std::int64_t total = 0;
-    for (;;) {
-        std::int64_t n = src.Read(buf.data(), buf.size());
-        if (n < 0) return -1;
-        if (n == 0) break;
-        if (!dst.Write(buf.data(), static_cast<std::size_t>(n))) return -1;
-        total += n;
+    if (!src.Open(srcPath, File::Mode::Read)) return -1;
+    const std::int64_t size = src.Size();
+    const std::int64_t end = dst.Size();
+    if (size < 0 || offset < 0 || end < 0) return -1;
+    const std::int64_t len = std::max<std::int64_t>(0, size - offset);
+    const std::int64_t copied = CopyFileRange(src, offset, dst, end, len);
+    if (copied < 0) {
+        // Half an append would leave the file longer than its owner believes.
+        (void)dst.Truncate(end);
+        dst.Seek(end);
+        return -1;
     }
-    return total;
+    dst.Seek(end + copied);
+    return copied;
 }
 
 }  // namespace ks::plat
