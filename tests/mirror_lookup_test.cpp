@@ -6,6 +6,7 @@
 
 #include "base/project.h"
 #include "base/runtime.h"
+#include "base/worker_threads.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "support/runtime_guard.h"
@@ -218,5 +219,6 @@ TEST_F(Lookup, TheWorkersEndCancelsALookupWaitingForAnEngine) {
     EXPECT_EQ(engine.RequestCount(), 1u);
     EndMirrorLookup(project);
     EXPECT_FALSE(project.pingThread.load());
+    EXPECT_TRUE(WaitForWorkerThreads(5000));  // the lookup thread ends and is joined
     GlobalRuntime().SetProgramFolder(programFolder);
 }

@@ -239,6 +239,12 @@ void CProject::WakeWaiters() {
     stopCv_.notify_all();
 }
 
+void CProject::EndPingThread() {
+    std::lock_guard<std::mutex> g(stopMu_);
+    pingThread.store(false);
+    stopCv_.notify_all();
+}
+
 void CProject::CancelPing() {
     std::lock_guard<std::mutex> g(cancelMu_);
     if (pingConnection_) pingConnection_->Cancel();

@@ -157,6 +157,10 @@ class CProject {
     bool WaitUntil(std::int64_t ms, const std::function<bool()>& ready);
     // A helper thread of this project changed what a WaitUntil looks at. Any thread.
     void WakeWaiters();
+    // The mirror lookup thread's last touch of its project: clears pingThread and
+    // wakes its waiter under one lock, so the waiter (who may let the project go
+    // at once) cannot see the flag clear before the wake-up is done.
+    void EndPingThread();
 
     mutable std::mutex mu;  // guards the strings of settings, currentUrl, mirrors
 

@@ -384,7 +384,10 @@ std::vector<std::unique_ptr<CProject>> LoadProjects(const std::string& programFo
         if (listing.MayExist(dir, s.segmentFile)) ReadSegmentFile(*p);
         if (listing.MayExist(dir, s.mirrorFile)) LoadProjectMirrors(*p);
         p->rate = 0;
-        if (s.Kind() == ProjectKind::Download) p->bytesDone = s.savedProgress.load();
+        // Line 8 was written from bytesDone; an upload that does not get it
+        // back shows 0 and writes 0 over its progress at the next save.
+        if (s.Kind() == ProjectKind::Download || s.Kind() == ProjectKind::FtpUpload)
+            p->bytesDone = s.savedProgress.load();
         bool finished = static_cast<std::uint32_t>(s.seqTo.load()) <
                         static_cast<std::uint32_t>(s.seqFrom.load());
         p->imageBase = finished ? 5 : 4;

@@ -17,6 +17,9 @@
 namespace ks {
 namespace {
 
+// How often the worker's end re-cancels a lookup that has not let go yet.
+constexpr std::int64_t kEndLookupRecheckMs = 200;
+
 bool LookupGoesOn(const CProject& p) {
     return !p.stopRequested.load() && !p.pingStop.load() && p.workerRunning.load();
 }
@@ -132,7 +135,7 @@ void MirrorLookup(CProject& p, const std::string& searchIni,
     for (int m = 1; m <= engines && LookupGoesOn(p) && p.MirrorCount() <= enough; ++m)
         QueryEngine(p, defs, m, sought, fileTypes);
     OrderMirrorsByPing(p, ping);
-    p.pingThread.store(false);
+    p.EndPingThread();
 }
 
 void StartMirrorLookup(CProject& p) {
@@ -142,8 +145,9 @@ void StartMirrorLookup(CProject& p) {
     p.pingStop.store(false);
     const std::string ini = plat::JoinPath(GlobalRuntime().ProgramFolder(), kSearchIniName);
     CProject* project = &p;
-    // The project outlives the thread: its worker waits for the lookup at its
-    // end (EndMirrorLookup) and its destruction waits while pingThread is set.
+    // The project outlives the thread: only the download worker starts a
+    // lookup, and it waits for the lookup at its end (EndMirrorLookup) while
+    // it still holds the project.
     if (!LaunchWorkerThread([project, ini] {
             MirrorLookup(*project, ini, [](const std::string& url) { return PingHost(url); });
         }))
@@ -151,10 +155,14 @@ void StartMirrorLookup(CProject& p) {
 }
 
 void EndMirrorLookup(CProject& p) {
-    if (!p.pingThread.load()) return;
+    // The flag is read only under the wait's lock: seen clear, the lookup
+    // thread has let go of the project for good.
+    const auto ended = [&p] { return !p.pingThread.load(); };
+    if (p.WaitUntil(0, ended)) return;
     p.pingStop.store(true);
-    p.CancelPing();
-    while (p.pingThread.load()) plat::SleepMs(5);
+    // A ping or page fetch that began after the first cancel is cancelled again.
+    do p.CancelPing();
+    while (!p.WaitUntil(kEndLookupRecheckMs, ended));
 }
 
 void InstallMirrorLookup() {

@@ -86,8 +86,7 @@ GUI_TEST(other_sources_fill_from_the_mirror_lookup_while_the_dialog_is_open) {
     ListSelectOnly(list, 0);
     app.Command(ID_PROJECT_START);
     REQUIRE(WaitUntil([&] { return engine.RequestCount() == 1; }, 8000));
-    const std::string request = engine.Requests()[0];  // a copy: CHECK_EQ binds references
-    CHECK_EQ(request, std::string("GET /find?q=Tool-1.0.zip HTTP/1.0\r\n\r\n"));
+    CHECK_EQ(engine.Requests()[0], std::string("GET /find?q=Tool-1.0.zip HTTP/1.0\r\n\r\n"));
 
     app.Command(ID_PROJECT_PROPERTIES);
     HWND dlg = FindDialog(app.Pid(), "Download Settings");
@@ -97,7 +96,15 @@ GUI_TEST(other_sources_fill_from_the_mirror_lookup_while_the_dialog_is_open) {
     // The star blinks on alternate ticks while the lookup runs.
     CHECK(WaitUntil([&] { return WindowText(label) == "Other sources: (Searching...*)"; }, 3000));
     CHECK(WaitUntil([&] { return WindowText(label) == "Other sources: (Searching... )"; }, 3000));
-    CHECK(WaitUntil([&] { return ListBoxItems(sources) == found; }, 8000));
+    if (!WaitUntil([&] { return ListBoxItems(sources) == found; }, 8000)) {
+        // A rare run ended otherwise; say how the row stood and what each
+        // server was asked, so the next such run explains itself.
+        std::string why = "sources never filled; row:";
+        for (const std::string& cell : ListRow(list, 0, 8)) why += " [" + cell + "]";
+        for (const std::string& r : server.Requests()) why += "\n  file server: " + r;
+        why += "\n  engine requests: " + std::to_string(engine.RequestCount());
+        Fail(__FILE__, __LINE__, why);
+    }
     CHECK_EQ(WindowText(label), std::string("Other sources:"));
     SaveScreen(ArtifactsFolder() + "\\gui-other-sources.png");
     Click(dlg, "Cancel");
