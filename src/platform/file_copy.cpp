@@ -1,5 +1,4 @@
-// Copying a byte range between open files through user memory, for systems and
-// pairs of files the kernel cannot copy between.
+// Copying byte ranges between files: the portable halves of the file seam.
 #include <algorithm>
 #include <vector>
 
@@ -26,6 +25,24 @@ std::int64_t CopyFileRangeBuffered(File& src, std::int64_t srcOffset, File& dst,
         total += n;
     }
     return total;
+}
+
+std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
+    File src;
+    if (!src.Open(srcPath, File::Mode::Read)) return -1;
+    const std::int64_t size = src.Size();
+    const std::int64_t end = dst.Size();
+    if (size < 0 || offset < 0 || end < 0) return -1;
+    const std::int64_t len = std::max<std::int64_t>(0, size - offset);
+    const std::int64_t copied = CopyFileRange(src, offset, dst, end, len);
+    if (copied < 0) {
+        // Half an append would leave the file longer than its owner believes.
+        (void)dst.Truncate(end);
+        dst.Seek(end);
+        return -1;
+    }
+    dst.Seek(end + copied);
+    return copied;
 }
 
 }  // namespace ks::plat

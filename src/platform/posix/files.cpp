@@ -233,22 +233,4 @@ std::optional<std::int64_t> FreeDiskSpace(const std::string& path) {
     return static_cast<std::int64_t>(vfs.f_bavail) * static_cast<std::int64_t>(vfs.f_frsize);
 }
 
-std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
-    File src;
-    if (!src.Open(srcPath, File::Mode::Read)) return -1;
-    const std::int64_t size = src.Size();
-    const std::int64_t end = dst.Size();
-    if (size < 0 || offset < 0 || end < 0) return -1;
-    const std::int64_t len = std::max<std::int64_t>(0, size - offset);
-    const std::int64_t copied = CopyFileRange(src, offset, dst, end, len);
-    if (copied < 0) {
-        // Half an append would leave the file longer than its owner believes.
-        (void)dst.Truncate(end);
-        dst.Seek(end);
-        return -1;
-    }
-    dst.Seek(end + copied);
-    return copied;
-}
-
 }  // namespace ks::plat

@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 
 namespace ks::plat {
@@ -184,24 +183,6 @@ std::optional<std::int64_t> FreeDiskSpace(const std::string& path) {
     ULARGE_INTEGER avail;
     if (!GetDiskFreeSpaceExA(path.c_str(), &avail, nullptr, nullptr)) return std::nullopt;
     return static_cast<std::int64_t>(avail.QuadPart);
-}
-
-std::int64_t AppendFileRange(File& dst, const std::string& srcPath, std::int64_t offset) {
-    File src;
-    if (!src.Open(srcPath, File::Mode::Read)) return -1;
-    const std::int64_t size = src.Size();
-    const std::int64_t end = dst.Size();
-    if (size < 0 || offset < 0 || end < 0) return -1;
-    const std::int64_t len = std::max<std::int64_t>(0, size - offset);
-    const std::int64_t copied = CopyFileRange(src, offset, dst, end, len);
-    if (copied < 0) {
-        // Half an append would leave the file longer than its owner believes.
-        (void)dst.Truncate(end);
-        dst.Seek(end);
-        return -1;
-    }
-    dst.Seek(end + copied);
-    return copied;
 }
 
 }  // namespace ks::plat
