@@ -31,13 +31,12 @@ wait_port() {  # wait_port PORT
     return 1
 }
 
-# start_nginx ROOTDIR [EXTRA_LOCATION_DIRECTIVES] -> sets NGINX_PORT, NGINX_LOG
-start_nginx() {
-    local root=$1 extra=${2:-}
-    local pfx="$KI_WORK/nginx"
+# nginx_conf PREFIX HTTP_DIRECTIVES: writes PREFIX/nginx.conf for one nginx in
+# the foreground whose http block holds HTTP_DIRECTIVES; its pid, logs and
+# temporaries stay under PREFIX, so any user can run it.
+nginx_conf() {
+    local pfx=$1 body=$2
     mkdir -p "$pfx/logs" "$pfx/tmp"
-    NGINX_PORT=$(free_port)
-    NGINX_LOG="$pfx/logs/access.log"
     cat > "$pfx/nginx.conf" <<CONF
 daemon off;
 worker_processes 1;
@@ -45,24 +44,38 @@ pid $pfx/nginx.pid;
 error_log $pfx/logs/error.log;
 events { worker_connections 256; }
 http {
-    log_format bytes '\$request_method \$uri \$status \$body_bytes_sent "\$http_range" \$msec \$request_time \$bytes_sent';
-    access_log $NGINX_LOG bytes;
     client_body_temp_path $pfx/tmp;
     proxy_temp_path $pfx/tmp;
     fastcgi_temp_path $pfx/tmp;
     uwsgi_temp_path $pfx/tmp;
     scgi_temp_path $pfx/tmp;
     default_type application/octet-stream;
+$body
+}
+CONF
+}
+
+# run_nginx PREFIX: starts nginx on PREFIX/nginx.conf; the exit trap stops it.
+run_nginx() {
+    nginx -c "$1/nginx.conf" -p "$1/" >"$1/logs/stderr.log" 2>&1 &
+    KI_PIDS+=($!)
+}
+
+# start_nginx ROOTDIR [EXTRA_LOCATION_DIRECTIVES] -> sets NGINX_PORT, NGINX_LOG
+start_nginx() {
+    local root=$1 extra=${2:-}
+    local pfx="$KI_WORK/nginx"
+    NGINX_PORT=$(free_port)
+    NGINX_LOG="$pfx/logs/access.log"
+    nginx_conf "$pfx" "    log_format bytes '\$request_method \$uri \$status \$body_bytes_sent \"\$http_range\" \$msec \$request_time \$bytes_sent';
+    access_log $NGINX_LOG bytes;
     sendfile on;
     server {
         listen 127.0.0.1:$NGINX_PORT;
         root $root;
         location / { $extra }
-    }
-}
-CONF
-    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
-    KI_PIDS+=($!)
+    }"
+    run_nginx "$pfx"
     wait_port "$NGINX_PORT" || { echo "nginx did not start:"; cat "$pfx/logs/stderr.log" "$pfx/logs/error.log"; return 1; }
 }
 

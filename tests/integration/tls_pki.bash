@@ -52,22 +52,8 @@ CNF
 # TLS 1.2/1.3 with PKIDIR's good certificate (common.bash stops it).
 start_tls_nginx() {
     local root=$1 pki=$2 pfx="$KI_WORK/nginx-tls"
-    mkdir -p "$pfx/logs" "$pfx/tmp"
     TLS_PORT=$(free_port)
-    cat > "$pfx/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $pfx/nginx.pid;
-error_log $pfx/logs/error.log;
-events { worker_connections 256; }
-http {
-    access_log off;
-    client_body_temp_path $pfx/tmp;
-    proxy_temp_path $pfx/tmp;
-    fastcgi_temp_path $pfx/tmp;
-    uwsgi_temp_path $pfx/tmp;
-    scgi_temp_path $pfx/tmp;
-    default_type application/octet-stream;
+    nginx_conf "$pfx" "    access_log off;
     sendfile on;
     server {
         listen 127.0.0.1:$TLS_PORT ssl;
@@ -75,11 +61,8 @@ http {
         ssl_certificate_key $pki/good.key;
         ssl_protocols TLSv1.2 TLSv1.3;
         root $root;
-    }
-}
-CONF
-    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
-    KI_PIDS+=($!)
+    }"
+    run_nginx "$pfx"
     wait_port "$TLS_PORT" || { cat "$pfx/logs/"*; return 1; }
 }
 
@@ -90,7 +73,6 @@ start_tls_cases() {
     local root=$1 pki=$2; shift 2
     local pfx="$KI_WORK/nginx-cases" servers="" cert port
     declare -gA TLS_CASE_PORT=()
-    mkdir -p "$pfx/logs" "$pfx/tmp"
     TLS_CASE_LOG="$pfx/logs/access.log"
     for cert in "$@"; do
         port=$(free_port)
@@ -99,25 +81,10 @@ start_tls_cases() {
              ssl_certificate_key $pki/$cert.key; ssl_protocols TLSv1.2 TLSv1.3; root $root; }
 "
     done
-    cat > "$pfx/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $pfx/nginx.pid;
-error_log $pfx/logs/error.log;
-events { worker_connections 256; }
-http {
-    log_format tls '\$server_port \$request_method \$uri \$status "\$http_range" \$ssl_protocol "\$ssl_server_name"';
+    nginx_conf "$pfx" "    log_format tls '\$server_port \$request_method \$uri \$status \"\$http_range\" \$ssl_protocol \"\$ssl_server_name\"';
     access_log $TLS_CASE_LOG tls;
-    client_body_temp_path $pfx/tmp;
-    proxy_temp_path $pfx/tmp;
-    fastcgi_temp_path $pfx/tmp;
-    uwsgi_temp_path $pfx/tmp;
-    scgi_temp_path $pfx/tmp;
-    default_type application/octet-stream;
-$servers}
-CONF
-    nginx -c "$pfx/nginx.conf" -p "$pfx/" >"$pfx/logs/stderr.log" 2>&1 &
-    KI_PIDS+=($!)
+$servers"
+    run_nginx "$pfx"
     for cert in "$@"; do
         wait_port "${TLS_CASE_PORT[$cert]}" || { cat "$pfx/logs/"*; return 1; }
     done
